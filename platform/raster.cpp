@@ -1,0 +1,99 @@
+#include "platform/raster.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Clipping works in 64 bits so that no sum of two 32-bit coordinates overflows.
+using Wide = std::int64_t;
+
+struct Span {
+  Wide from, to;  // to excluded
+  bool Empty() const { return to <= from; }
+};
+
+Span Clip(Wide from, Wide to, Wide limit) {
+  return {std::max<Wide>(from, 0), std::min<Wide>(to, limit)};
+}
+
+}  // namespace
+
+Raster::Raster(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(std::size_t(width_) * height_, Rgb(0, 0, 0)) {}
+
+void Raster::Fill(Rect area, Color color) {
+  const Span xs = Clip(area.left, area.right, width_);
+  const Span ys = Clip(area.top, area.bottom, height_);
+  if (xs.Empty() || ys.Empty()) return;
+  for (Wide y = ys.from; y < ys.to; ++y)
+    std::fill(Row(int(y)) + xs.from, Row(int(y)) + xs.to, color);
+}
+
+void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop) {
+  Wide x = area.left, y = area.top, sx = sourceLeft, sy = sourceTop;
+  Wide w = area.Width(), h = area.Height();
+  const Wide skipX = std::max<Wide>({0, -x, -sx});
+  const Wide skipY = std::max<Wide>({0, -y, -sy});
+  x += skipX, sx += skipX, w -= skipX;
+  y += skipY, sy += skipY, h -= skipY;
+  w = std::min<Wide>({w, width_ - x, source.width_ - sx});
+  h = std::min<Wide>({h, height_ - y, source.height_ - sy});
+  if (w <= 0 || h <= 0) return;
+  // Copying a raster onto itself downward must start at the bottom row.
+  const bool bottomUp = &source == this && y > sy;
+  for (Wide i = 0; i < h; ++i) {
+    const Wide row = bottomUp ? h - 1 - i : i;
+    std::memmove(Row(int(y + row)) + x, source.Row(int(sy + row)) + sx,
+                 std::size_t(w) * sizeof(Color));
+  }
+}
+
+void Raster::Draw(int x, int y, const Raster& source) {
+  Copy({x, y, x + source.width_, y + source.height_}, source, 0, 0);
+}
+
+void Raster::StretchDraw(Rect area, const Raster& source) {
+  const Wide dw = area.Width(), dh = area.Height();
+  const Wide sw = source.width_, sh = source.height_;
+  if (dw <= 0 || dh <= 0 || sw == 0 || sh == 0) return;
+  const Span xs = Clip(area.left, Wide(area.left) + dw, width_);
+  const Span ys = Clip(area.top, Wide(area.top) + dh, height_);
+  if (xs.Empty() || ys.Empty()) return;
+
+  // Destination column x samples source column floor((x - left) * sw / dw),
+  // walked incrementally: sx + fraction / dw.
+  const Wide firstOffset = xs.from - area.left;
+  const Wide firstColumn = firstOffset * sw / dw;
+  const Wide firstFraction = firstOffset * sw % dw;
+  for (Wide y = ys.from; y < ys.to; ++y) {
+    const Color* in = source.Row(int((y - area.top) * sh / dh));
+    Color* out = Row(int(y));
+    if (dw == sw) {
+      std::memcpy(out + xs.from, in + firstColumn, std::size_t(xs.to - xs.from) * sizeof(Color));
+      continue;
+    }
+    Wide sx = firstColumn, fraction = firstFraction;
+    for (Wide x = xs.from; x < xs.to; ++x) {
+      out[x] = in[sx];
+      fraction += sw;
+      while (fraction >= dw) fraction -= dw, ++sx;
+    }
+  }
+}
+
+void Raster::HorizontalLine(int fromX, int toX, int y, Color pen) {
+  if (toX >= fromX)
+    Fill({fromX, y, toX, y + 1}, pen);
+  else
+    Fill({toX + 1, y, fromX + 1, y + 1}, pen);
+}
+
+void Raster::VerticalLine(int x, int fromY, int toY, Color pen) {
+  if (toY >= fromY)
+    Fill({x, fromY, x + 1, toY}, pen);
+  else
+    Fill({x, toY + 1, x + 1, fromY + 1}, pen);
+}

@@ -1,0 +1,27 @@
+# Sourced by run.sh and test.sh: installs the Debian packages a job needs,
+# only those missing, so each script works alone on a fresh Debian 12.
+
+NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386
+                  xvfb xdotool x11-apps imagemagick)
+
+missing_packages() {
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      echo "$package"
+  done
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  if [[ " $* " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  echo "Installing: $missing"
+  apt-get update -q
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the core and renderer natively (with
+# warnings as errors), the same suite once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and quillmere.scr end to end under Wine.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/install-deps.sh
+install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+
+jobs=$(nproc)
+
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DQUILLMERE_WERROR=ON
+cmake --build build/win -j "$jobs"
+
+cmake -S . -B build/native -DQUILLMERE_WERROR=ON -DQUILLMERE_WIN_BUILD="$PWD/build/win"
+cmake --build build/native -j "$jobs"
+ctest --test-dir build/native --output-on-failure -j "$jobs"
+
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+cmake --build build/sanitize -j "$jobs"
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE wine
