@@ -1,6 +1,8 @@
 // quillmere-render: runs the screensaver headless over a desktop picture and
 // writes chosen frames as PNG, with an optional per-tick trace.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -37,7 +39,8 @@ std::ofstream OpenTrace(const RenderOptions& options) {
   std::ofstream trace;
   if (!options.trace) return trace;
   trace.open(*options.trace, std::ios::binary | std::ios::trunc);
-  if (!trace) throw BadInput("--trace: cannot create \"" + *options.trace + "\"");
+  if (!trace)
+    throw BadInput("--trace: cannot create \"" + *options.trace + "\": " + std::strerror(errno));
   return trace;
 }
 
