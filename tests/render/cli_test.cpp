@@ -105,47 +105,35 @@ TEST_F(RenderCliTest, TraceHasOneRecordPerTick) {
   }
 }
 
-struct DesktopSize {
-  int width, height;
-  friend void PrintTo(const DesktopSize& size, std::ostream* os) {
-    *os << size.width << "x" << size.height;
-  }
-};
-
-class RenderCliFirstFrameTest : public RenderCliTest,
-                                public testing::WithParamInterface<DesktopSize> {};
-
 // On the first intro tick every tile gains only its top-left lavender pixel and
 // the hole's tile is still drawn whole; strips that belong to no tile are black.
-TEST_P(RenderCliFirstFrameTest, ShowsTheDesktopWithTileCornersMarked) {
-  const auto [width, height] = GetParam();
-  Raster desktop(width, height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) desktop.SetPixel(x, y, Rgb(x * 7 + 1, y * 5 + 1, (x ^ y) | 1));
-  WritePng(Path("desktop.png"), desktop);
+// Tiles must be over 50 pixels on each side for that pixel to show.
+TEST_F(RenderCliTest, FirstFrameShowsTheDesktopWithTileCornersMarked) {
+  for (const auto& [width, height] : {std::pair(512, 416), std::pair(517, 423)}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    Raster desktop(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) desktop.SetPixel(x, y, Rgb(x * 7 + 1, y * 5 + 1, (x ^ y) | 1));
+    WritePng(Path("desktop.png"), desktop);
 
-  const Result result = Run({"--desktop", "desktop.png", "--seed", "1", "--frame", "1"});
-  ASSERT_EQ(result.status, 0) << result.err;
-  const Raster frame = ReadPng(Path("out/frame-1.png"));
-  ASSERT_EQ(frame.Width(), width);
-  ASSERT_EQ(frame.Height(), height);
-  const int tileWidth = width / 8, tileHeight = height / 8;
-  int marked = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const bool inTile = x < 8 * tileWidth && y < 8 * tileHeight;
-      const bool corner = inTile && x % tileWidth == 0 && y % tileHeight == 0;
-      const Color want = corner ? Rgb(180, 180, 250) : inTile ? desktop.Pixel(x, y) : Rgb(0, 0, 0);
-      ASSERT_EQ(frame.Pixel(x, y), want) << "at " << x << "," << y;
-      marked += corner;
-    }
-  EXPECT_EQ(marked, 64);
+    const Result result = Run({"--desktop", "desktop.png", "--seed", "1", "--frame", "1"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Raster frame = ReadPng(Path("out/frame-1.png"));
+    ASSERT_EQ(frame.Width(), width);
+    ASSERT_EQ(frame.Height(), height);
+    const int tileWidth = width / 8, tileHeight = height / 8;
+    int marked = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const bool inTile = x < 8 * tileWidth && y < 8 * tileHeight;
+        const bool corner = inTile && x % tileWidth == 0 && y % tileHeight == 0;
+        const Color want = corner ? Rgb(180, 180, 250) : inTile ? desktop.Pixel(x, y) : Rgb(0, 0, 0);
+        ASSERT_EQ(frame.Pixel(x, y), want) << "at " << x << "," << y;
+        marked += corner;
+      }
+    EXPECT_EQ(marked, 64);
+  }
 }
-
-// Tiles must be over 50 pixels on each side for the first tick to mark a pixel.
-INSTANTIATE_TEST_SUITE_P(Sizes, RenderCliFirstFrameTest,
-                         testing::Values(DesktopSize{512, 416}, DesktopSize{517, 423}),
-                         [](const auto& info) { return testing::PrintToString(info.param); });
 
 TEST_F(RenderCliTest, KeyPressChoosesAnotherMoveJustBeforeItsTick) {
   const std::vector<std::string> common = {"--size", "256x192", "--seed", "11", "--ticks", "60"};

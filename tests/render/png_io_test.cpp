@@ -12,22 +12,33 @@
 
 namespace {
 
-constexpr int kW = 9, kH = 7;  // 63 pixels fit one palette; odd sizes exercise interlacing
+constexpr int kW = 9, kH = 7;  // 63 pixels fit one palette
 
 Color Colorful(int x, int y) { return Rgb(x * 29 + 3, y * 37 + 5, (x + y) * 17 + 1); }
 Color Grey(int x, int y) { const int g = (x * 29 + y * 7) % 256; return Rgb(g, g, g); }
-Color Grey4(int x, int y) { const int g = (x + 2 * y) % 16 * 17; return Rgb(g, g, g); }
 
 struct Format {
   const char* name;
   int colorType, bitDepth;
-  bool interlaced;
   Color (*picture)(int x, int y);  // what the reader must return
   friend void PrintTo(const Format& format, std::ostream* os) { *os << format.name; }
 };
 
-// Writes `format` with raw libpng, the samples derived from the expected picture;
-// alpha and the low byte of 16-bit samples vary so that a reader using them shows.
+// The samples of pixel (x, y) in `format`, derived from the expected picture;
+// alpha varies so that a reader using it shows.
+std::vector<int> Samples(const Format& f, int x, int y) {
+  const Color c = f.picture(x, y);
+  const int alpha = (x * 51 + y * 13) % 256;
+  switch (f.colorType) {
+    case PNG_COLOR_TYPE_RGB: return {RedOf(c), GreenOf(c), BlueOf(c)};
+    case PNG_COLOR_TYPE_RGBA: return {RedOf(c), GreenOf(c), BlueOf(c), alpha};
+    case PNG_COLOR_TYPE_GRAY: return {RedOf(c)};
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return {RedOf(c), alpha};
+    default: return {y * kW + x};  // palette index
+  }
+}
+
+// Writes `format` with raw libpng. The low byte of 16-bit samples is noise.
 void WriteFixture(const std::string& path, const Format& f) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
@@ -35,48 +46,31 @@ void WriteFixture(const std::string& path, const Format& f) {
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
   png_set_IHDR(png, info, kW, kH, f.bitDepth, f.colorType,
-               f.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
   std::vector<png_byte> alphas;
-  if (f.colorType == PNG_COLOR_TYPE_PALETTE) {
-    for (int i = 0; i < kW * kH; ++i) {
-      const Color c = f.picture(i % kW, i / kW);
-      palette.push_back({png_byte(RedOf(c)), png_byte(GreenOf(c)), png_byte(BlueOf(c))});
-      alphas.push_back(png_byte(i * 4));
-    }
+  for (int i = 0; f.colorType == PNG_COLOR_TYPE_PALETTE && i < kW * kH; ++i) {
+    const Color c = f.picture(i % kW, i / kW);
+    palette.push_back({png_byte(RedOf(c)), png_byte(GreenOf(c)), png_byte(BlueOf(c))});
+    alphas.push_back(png_byte(i * 4));
+  }
+  if (!palette.empty()) {
     png_set_PLTE(png, info, palette.data(), int(palette.size()));
     png_set_tRNS(png, info, alphas.data(), int(alphas.size()), nullptr);
   }
   png_write_info(png, info);
 
   std::vector<std::vector<png_byte>> rows(kH, std::vector<png_byte>(kW * 8));
-  for (int y = 0; y < kH; ++y) {
-    std::vector<int> samples;
-    for (int x = 0; x < kW; ++x) {
-      const Color c = f.picture(x, y);
-      const int alpha = (x * 51 + y * 13) % 256;
-      switch (f.colorType) {
-        case PNG_COLOR_TYPE_RGB: samples.insert(samples.end(), {RedOf(c), GreenOf(c), BlueOf(c)}); break;
-        case PNG_COLOR_TYPE_RGBA: samples.insert(samples.end(), {RedOf(c), GreenOf(c), BlueOf(c), alpha}); break;
-        case PNG_COLOR_TYPE_GRAY: samples.push_back(RedOf(c) * ((1 << f.bitDepth) - 1) / 255); break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: samples.insert(samples.end(), {RedOf(c), alpha}); break;
-        case PNG_COLOR_TYPE_PALETTE: samples.push_back(y * kW + x); break;
-      }
-    }
-    int bit = 0;
-    for (int s : samples) {
-      if (f.bitDepth == 16) {
-        rows[y][bit / 8] = png_byte(s);
-        rows[y][bit / 8 + 1] = png_byte(s * 7 + 1);
-      } else {
-        rows[y][bit / 8] |= png_byte(s << (8 - f.bitDepth - bit % 8));
-      }
-      bit += f.bitDepth;
-    }
-  }
   std::vector<png_bytep> pointers;
-  for (auto& row : rows) pointers.push_back(row.data());
+  for (int y = 0; y < kH; ++y) {
+    png_byte* at = rows[y].data();
+    for (int x = 0; x < kW; ++x)
+      for (int sample : Samples(f, x, y)) {
+        *at++ = png_byte(sample);
+        if (f.bitDepth == 16) *at++ = png_byte(sample * 7 + 1);
+      }
+    pointers.push_back(rows[y].data());
+  }
   png_write_image(png, pointers.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -98,14 +92,12 @@ TEST_P(PngReadTest, GivesTheColoursAndIgnoresAlpha) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, PngReadTest,
-    testing::Values(Format{"Rgb8", PNG_COLOR_TYPE_RGB, 8, false, Colorful},
-                    Format{"Rgba8", PNG_COLOR_TYPE_RGBA, 8, false, Colorful},
-                    Format{"Rgb16", PNG_COLOR_TYPE_RGB, 16, false, Colorful},
-                    Format{"RgbInterlaced", PNG_COLOR_TYPE_RGB, 8, true, Colorful},
-                    Format{"Grey8", PNG_COLOR_TYPE_GRAY, 8, false, Grey},
-                    Format{"Grey4", PNG_COLOR_TYPE_GRAY, 4, false, Grey4},
-                    Format{"GreyAlpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, Grey},
-                    Format{"PaletteWithTransparency", PNG_COLOR_TYPE_PALETTE, 8, false, Colorful}),
+    testing::Values(Format{"Rgb8", PNG_COLOR_TYPE_RGB, 8, Colorful},
+                    Format{"Rgba8", PNG_COLOR_TYPE_RGBA, 8, Colorful},
+                    Format{"Rgb16", PNG_COLOR_TYPE_RGB, 16, Colorful},
+                    Format{"Grey8", PNG_COLOR_TYPE_GRAY, 8, Grey},
+                    Format{"GreyAlpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, Grey},
+                    Format{"PaletteWithTransparency", PNG_COLOR_TYPE_PALETTE, 8, Colorful}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class PngIoTest : public ScratchDirTest {};
