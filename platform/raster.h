@@ -16,8 +16,8 @@ constexpr int BlueOf(Color c) { return int(c & 0xFF); }
 // Right and bottom edges are excluded.
 struct Rect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-  constexpr std::int32_t Width() const { return right - left; }
-  constexpr std::int32_t Height() const { return bottom - top; }
+  constexpr std::int64_t Width() const { return std::int64_t(right) - left; }
+  constexpr std::int64_t Height() const { return std::int64_t(bottom) - top; }
   constexpr bool operator==(const Rect&) const = default;
 };
 
