@@ -62,3 +62,11 @@ void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow) {
   HoleCol = holeCol;
   HoleRow = holeRow;
 }
+
+void PrintTo(const Raster& raster, std::ostream* out) {
+  *out << raster.Width() << " x " << raster.Height() << " raster";
+  std::uint64_t hash = 1469598103934665603ULL;
+  for (int y = 0; y < raster.Height(); ++y)
+    for (int x = 0; x < raster.Width(); ++x) hash = (hash ^ raster.Pixel(x, y)) * 1099511628211ULL;
+  *out << ", pixel hash " << std::hex << hash << std::dec;
+}

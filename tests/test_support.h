@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <vector>
 #include <initializer_list>
 
 #include "platform/headless/headless_screen.h"
@@ -47,3 +48,6 @@ class CoreTest : public ::testing::Test {
 // Builds the board of an 8x8 grid by hand, without capturing anything: every
 // cell at home, the given hole, and no move chosen yet.
 void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow);
+
+// Lets a failed comparison of two rasters say something useful.
+void PrintTo(const Raster& raster, std::ostream* out);
