@@ -1,0 +1,39 @@
+#pragma once
+// Thin Win32 services for the start-up and the settings dialog: each call
+// translates to the system and back, and decides nothing.
+#include <windows.h>
+
+#include <string>
+
+namespace win32 {
+
+// A named kernel semaphore used only as a marker; `handle` is null on failure.
+struct NamedSemaphore {
+  HANDLE handle = nullptr;
+  bool alreadyExisted = false;
+};
+// Default security, initial count 0, maximum count 1. The handle is kept
+// until CloseNamedSemaphore or process exit.
+NamedSemaphore CreateNamedSemaphore(const char* name);
+void CloseNamedSemaphore(NamedSemaphore& semaphore);
+
+// The title that failure messages carry.
+void SetApplicationTitle(std::string title);
+const std::string& ApplicationTitle();
+void ShowErrorMessage(const std::string& text);
+
+// Runs the thread's message loop until WM_QUIT; returns the quit code.
+int RunMessageLoop();
+// Dispatches whatever is queued, without waiting.
+void ProcessPendingMessages();
+// Sleeps up to `milliseconds`, waking early when a message arrives.
+void WaitForMessageOrTimeout(DWORD milliseconds);
+
+// A bitmap resource of this executable, kept in its own pixel format.
+HBITMAP LoadResourceBitmap(const char* name);
+HICON LoadResourceIcon(int id);
+
+// "open" on `target` through the shell, maximized; the result is not examined.
+void OpenWithShell(HWND owner, const std::string& target);
+
+}  // namespace win32
