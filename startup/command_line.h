@@ -1,0 +1,29 @@
+#pragma once
+// The screensaver protocol's command line, decided without any OS header so
+// that the rules can be tested on any machine.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum SaverMode : std::uint8_t {
+  smPassword = 0,
+  smPreview = 1,
+  smConfigure = 2,
+  smRun = 3,
+};
+
+// Upper-cases the ASCII letters only; every other byte is kept as it is.
+std::string UpperAscii(std::string_view text);
+
+// The mode asked for by the (already upper-cased) first argument. Later tests
+// win over earlier ones, so "/A" stays a password request only if nothing else
+// matches.
+SaverMode DecideSaverMode(std::string_view firstArgument);
+
+enum class HandleConversion { Ok, ConversionError, RangeError };
+
+// Reads the preview host's window handle: leading blanks, an optional sign,
+// then decimal digits or up to 8 hex digits after "$", "x", "X", "0x" or "0X".
+// A negative result is a range error; anything else malformed is a conversion
+// error. `handle` is written only on Ok.
+HandleConversion ConvertHandle(std::string_view text, std::int32_t& handle);
