@@ -67,6 +67,25 @@ def case_geometry_configure():
     check_geometry((800, 600), ["/c"])
 
 
+def case_hand_cursor_over_controls():
+    with Session("settings-cursor") as s:
+        proc, dialog = open_dialog(s)
+        ox, oy = dialog.client_origin
+
+        def cursor_at(x, y):
+            s.move_mouse(ox + x, oy + y)
+            time.sleep(0.3)
+            return s.cursor()
+
+        background = cursor_at(280, 100)
+        over = {cursor_at((c.rect[0] + c.rect[2]) // 2, (c.rect[1] + c.rect[3]) // 2)
+                for c in dialog.children}
+        assert len(over) == 1 and background not in over, (background, over)
+        assert cursor_at(5, 5) == background
+        s.close_window(TITLE)
+        assert s.wait_exit(proc, 10) == 0
+
+
 def case_clicks_open_the_site():
     with Session("settings-clicks") as s:
         proc, dialog = open_dialog(s)

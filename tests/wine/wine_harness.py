@@ -14,7 +14,8 @@
         s.cpu_percent(proc, seconds=2.0)               # from /proc/PID/stat
 
 Other calls: start_host(name, args) runs tests/wine/hosts/NAME.exe,
-windows(title) lists matching windows now, semaphore_present(name),
+windows(title) lists matching windows now, find_window(title) the first or
+None, cursor() (a handle to compare), semaphore_present(name),
 set_root_picture(png), load_image(path), is_running(proc), kill(proc),
 browser_log() (URLs the shell opened), artifact(name) (a path kept after the
 run). A Session owns everything it starts and ends it by PID on exit.
@@ -352,6 +353,15 @@ class Session:
             if time.monotonic() > deadline:
                 raise TimeoutError(f"no window titled {title!r} after {timeout} s")
             time.sleep(0.1)
+
+    def find_window(self, title):
+        """The first window with that title now, or None."""
+        found = self.windows(title)
+        return found[0] if found else None
+
+    def cursor(self):
+        """The handle of the cursor now shown: only good for comparing."""
+        return int(self.wininfo("cursor").split()[1])
 
     def close_window(self, title):
         self.wininfo("close", title)

@@ -9,6 +9,7 @@
 //   wininfo.exe screen          "screen WIDTH HEIGHT"
 //   wininfo.exe extent FACE PIXELS WEIGHT PITCH TEXT
 //                               "extent CX CY face=CHOSEN" of TEXT in that font
+//   wininfo.exe cursor          "cursor HANDLE" of the cursor now shown
 //   wininfo.exe resources FILE  "string 1 TEXT", "bitmap NAME WxHxBITS",
 //                               "icon ID SIZE...", "manifest ID BYTES",
 //                               "version ID" for what FILE carries
@@ -182,6 +183,14 @@ int main(int argc, char** argv) {
   }
   if (command == "screen") {
     std::printf("screen %d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+  }
+  if (command == "cursor") {
+    // Cursor handles of another process cannot be looked into, only compared.
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    std::printf("cursor %lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(info.hCursor)));
     return 0;
   }
   if (command == "resources" && argc == 3) {
