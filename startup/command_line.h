@@ -15,9 +15,9 @@ enum SaverMode : std::uint8_t {
 // Upper-cases the ASCII letters only; every other byte is kept as it is.
 std::string UpperAscii(std::string_view text);
 
-// The mode asked for by the (already upper-cased) first argument. Later tests
-// win over earlier ones, so "/A" stays a password request only if nothing else
-// matches.
+// The mode asked for by the (already upper-cased) first argument: the password,
+// preview and configure tests run in that order, and a later match overrides
+// an earlier one.
 SaverMode DecideSaverMode(std::string_view firstArgument);
 
 enum class HandleConversion { Ok, ConversionError, RangeError };
