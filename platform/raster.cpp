@@ -7,6 +7,7 @@ namespace {
 
 // Clipping works in 64 bits so that no sum of two 32-bit coordinates overflows.
 using Wide = std::int64_t;
+constexpr int kPixel = Raster::kBytesPerPixel;
 
 struct Span {
   Wide from, to;  // to excluded
@@ -22,14 +23,19 @@ Span Clip(Wide from, Wide to, Wide limit) {
 Raster::Raster(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      pixels_(std::size_t(width_) * height_, Rgb(0, 0, 0)) {}
+      stride_((width_ * kPixel + 3) & ~3),
+      bytes_(std::size_t(stride_) * height_, 0) {}
 
 void Raster::Fill(Rect area, Color color) {
   const Span xs = Clip(area.left, area.right, width_);
   const Span ys = Clip(area.top, area.bottom, height_);
   if (xs.Empty() || ys.Empty()) return;
-  for (Wide y = ys.from; y < ys.to; ++y)
-    std::fill(Row(int(y)) + xs.from, Row(int(y)) + xs.to, color);
+  const std::uint8_t pixel[kPixel] = {std::uint8_t(BlueOf(color)), std::uint8_t(GreenOf(color)),
+                                      std::uint8_t(RedOf(color))};
+  for (Wide y = ys.from; y < ys.to; ++y) {
+    std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
+    for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) std::memcpy(out, pixel, kPixel);
+  }
 }
 
 void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop) {
@@ -42,12 +48,17 @@ void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop
   w = std::min<Wide>({w, width_ - x, source.width_ - sx});
   h = std::min<Wide>({h, height_ - y, source.height_ - sy});
   if (w <= 0 || h <= 0) return;
+  if (w == width_ && w == source.width_ && &source != this) {
+    // Whole rows of equal length are one contiguous block: one copy.
+    std::memcpy(Row(int(y)), source.Row(int(sy)), std::size_t(h) * stride_);
+    return;
+  }
   // Copying a raster onto itself downward must start at the bottom row.
   const bool bottomUp = &source == this && y > sy;
   for (Wide i = 0; i < h; ++i) {
     const Wide row = bottomUp ? h - 1 - i : i;
-    std::memmove(Row(int(y + row)) + x, source.Row(int(sy + row)) + sx,
-                 std::size_t(w) * sizeof(Color));
+    std::memmove(Row(int(y + row)) + x * kPixel, source.Row(int(sy + row)) + sx * kPixel,
+                 std::size_t(w) * kPixel);
   }
 }
 
@@ -64,22 +75,22 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
   if (xs.Empty() || ys.Empty()) return;
 
   // Destination column x samples source column floor((x - left) * sw / dw),
-  // walked incrementally: sx + fraction / dw.
+  // walked incrementally as column + fraction / dw.
   const Wide firstOffset = xs.from - area.left;
   const Wide firstColumn = firstOffset * sw / dw;
   const Wide firstFraction = firstOffset * sw % dw;
   for (Wide y = ys.from; y < ys.to; ++y) {
-    const Color* in = source.Row(int((y - area.top) * sh / dh));
-    Color* out = Row(int(y));
+    const std::uint8_t* in = source.Row(int((y - area.top) * sh / dh));
+    std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
     if (dw == sw) {
-      std::memcpy(out + xs.from, in + firstColumn, std::size_t(xs.to - xs.from) * sizeof(Color));
+      std::memcpy(out, in + firstColumn * kPixel, std::size_t(xs.to - xs.from) * kPixel);
       continue;
     }
-    Wide sx = firstColumn, fraction = firstFraction;
-    for (Wide x = xs.from; x < xs.to; ++x) {
-      out[x] = in[sx];
+    Wide column = firstColumn, fraction = firstFraction;
+    for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) {
+      std::memcpy(out, in + column * kPixel, kPixel);
       fraction += sw;
-      while (fraction >= dw) fraction -= dw, ++sx;
+      while (fraction >= dw) fraction -= dw, ++column;
     }
   }
 }

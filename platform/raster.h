@@ -1,6 +1,8 @@
 #pragma once
-// A software picture: rows of 32-bit XRGB pixels, top-down, as in a Windows
-// 32-bit DIB (bytes B, G, R, unused). Every drawing call clips at the edges.
+// A software picture of 24-bit colour: top-down rows of B, G, R bytes, each
+// row padded to a multiple of 4 bytes, as in a Windows 24-bit DIB. Three bytes
+// a pixel keep a full-screen frame a quarter smaller than XRGB would.
+// Every drawing call clips at the edges.
 #include <cstdint>
 #include <vector>
 
@@ -28,10 +30,19 @@ class Raster {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  Color* Row(int y) { return pixels_.data() + std::size_t(y) * width_; }
-  const Color* Row(int y) const { return pixels_.data() + std::size_t(y) * width_; }
-  Color Pixel(int x, int y) const { return Row(y)[x]; }
-  void SetPixel(int x, int y, Color c) { Row(y)[x] = c; }
+  static constexpr int kBytesPerPixel = 3;
+  int Stride() const { return stride_; }  // bytes from one row to the next
+  const std::uint8_t* Bits() const { return bytes_.data(); }
+  std::uint8_t* Row(int y) { return bytes_.data() + std::size_t(y) * stride_; }
+  const std::uint8_t* Row(int y) const { return bytes_.data() + std::size_t(y) * stride_; }
+  Color Pixel(int x, int y) const {
+    const std::uint8_t* p = Row(y) + x * kBytesPerPixel;
+    return Rgb(p[2], p[1], p[0]);
+  }
+  void SetPixel(int x, int y, Color c) {
+    std::uint8_t* p = Row(y) + x * kBytesPerPixel;
+    p[0] = std::uint8_t(BlueOf(c)), p[1] = std::uint8_t(GreenOf(c)), p[2] = std::uint8_t(RedOf(c));
+  }
 
   void Fill(Rect area, Color color);
   // 1:1 copy of source's rectangle (sourceLeft, sourceTop, +area size) into area.
@@ -49,5 +60,6 @@ class Raster {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<Color> pixels_;
+  int stride_ = 0;
+  std::vector<std::uint8_t> bytes_;  // the padding bytes stay 0
 };

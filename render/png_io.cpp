@@ -135,8 +135,7 @@ Raster ReadPng(const std::string& path, int maxSide) {
   Raster picture(static_cast<int>(width), static_cast<int>(height));
   for (png_uint_32 y = 0; y < height; ++y) {
     const png_byte* in = rows[y];
-    Color* out = picture.Row(int(y));
-    for (png_uint_32 x = 0; x < width; ++x, in += 3) out[x] = Rgb(in[0], in[1], in[2]);
+    for (png_uint_32 x = 0; x < width; ++x, in += 3) picture.SetPixel(int(x), int(y), Rgb(in[0], in[1], in[2]));
   }
   return picture;
 }
@@ -146,12 +145,12 @@ void WritePng(const std::string& path, const Raster& picture) {
   std::vector<png_byte> bytes(std::size_t(width) * height * 3);
   std::vector<png_bytep> rows = RowPointers(bytes, width, height);
   for (png_uint_32 y = 0; y < height; ++y) {
-    const Color* in = picture.Row(int(y));
     png_byte* out = rows[y];
     for (png_uint_32 x = 0; x < width; ++x, out += 3) {
-      out[0] = png_byte(RedOf(in[x]));
-      out[1] = png_byte(GreenOf(in[x]));
-      out[2] = png_byte(BlueOf(in[x]));
+      const Color pixel = picture.Pixel(int(x), int(y));
+      out[0] = png_byte(RedOf(pixel));
+      out[1] = png_byte(GreenOf(pixel));
+      out[2] = png_byte(BlueOf(pixel));
     }
   }
 

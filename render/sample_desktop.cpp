@@ -106,7 +106,6 @@ void DrawScene(Raster& desktop, int sceneHeight) {
   }
   for (int y = 0; y < sceneHeight; ++y) {
     const double v = (y + 0.5) / sceneHeight;
-    Color* row = desktop.Row(y);
     for (int x = 0; x < width; ++x) {
       const double u = (x + 0.5) / width;
       Rgbf color{};
@@ -123,7 +122,7 @@ void DrawScene(Raster& desktop, int sceneHeight) {
         ground = true;
         break;
       }
-      row[x] = ToColor(ground ? color : Sky(u, v, aspect));
+      desktop.SetPixel(x, y, ToColor(ground ? color : Sky(u, v, aspect)));
     }
   }
 }
