@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_screen.h"
+#include "platform/headless/headless_platform.h"
 #include "saver/MForm_unit.h"
 #include "saver/random.h"
 

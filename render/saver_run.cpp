@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/headless/headless_screen.h"
+#include "platform/headless/headless_platform.h"
 #include "saver/MForm_unit.h"
 #include "saver/random.h"
 

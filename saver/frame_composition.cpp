@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/screen.h"
+#include "platform/services.h"
 #include "saver/MForm_unit.h"
 
 namespace MForm_unit {

@@ -1,4 +1,5 @@
 #include "saver/MForm_unit.h"
+#include "saver/TMForm.h"
 
 namespace MForm_unit {
 
@@ -14,6 +15,7 @@ void ResetState() {
   MoverCol = MoverRow = 0;
   Direction = PrevDirection = 0;
   MoverHomeLeft = MoverHomeTop = 0;
+  MouseMovesToIgnore = kIgnoredMouseMoves;
   BackBuffer.reset();
   BlankFrame.reset();
   IntroTicks = 0;

@@ -1,4 +1,4 @@
-#include "platform/screen.h"
+#include "platform/services.h"
 #include "saver/MForm_unit.h"
 #include "saver/random.h"
 

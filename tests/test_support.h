@@ -10,7 +10,7 @@
 #include <vector>
 #include <initializer_list>
 
-#include "platform/headless/headless_screen.h"
+#include "platform/headless/headless_platform.h"
 #include "saver/MForm_unit.h"
 #include "saver/random.h"
 
