@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Builds the headless renderer and renders a preview of the saver running on
-# the built-in sample desktop: a few PNG frames in out/.
+# Builds quillmere.scr and runs it under Wine: ./run.sh [/s | /c | /p]
+# (default /s, the saver). With DISPLAY set it runs on that display; without,
+# on a private virtual screen showing the sample desktop, and saves
+# screenshots into out/.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
-install_packages "${NATIVE_PACKAGES[@]}"
+install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release
-cmake --build build/native -j "$(nproc)" --target quillmere-render
+jobs=$(nproc)
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build build/win -j "$jobs" >/dev/null
+cmake -S . -B build/native >/dev/null
+cmake --build build/native -j "$jobs" --target quillmere-sample >/dev/null
 
-# The first intro tick, mid-intro, the intro's last tick, and the first tile
-# halfway into the hole, lifted the most.
-build/native/render/quillmere-render --sample --seed 1 --ticks 108 \
-  --frame 1 --frame 50 --frame 100 --frame 108 --out out
+QUILLMERE_WIN_BUILD="$PWD/build/win" QUILLMERE_WINE_WORK="$PWD/build/run-wine" \
+  exec python3 scripts/run_saver.py "$@"
