@@ -79,11 +79,19 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
   const Wide firstOffset = xs.from - area.left;
   const Wide firstColumn = firstOffset * sw / dw;
   const Wide firstFraction = firstOffset * sw % dw;
+  const std::size_t rowBytes = std::size_t(xs.to - xs.from) * kPixel;
+  Wide previousSourceRow = -1;
   for (Wide y = ys.from; y < ys.to; ++y) {
-    const std::uint8_t* in = source.Row(int((y - area.top) * sh / dh));
+    const Wide sourceRow = (y - area.top) * sh / dh;
     std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
+    if (sourceRow == previousSourceRow) {  // a repeated row: copy the one just made
+      std::memcpy(out, out - stride_, rowBytes);
+      continue;
+    }
+    previousSourceRow = sourceRow;
+    const std::uint8_t* in = source.Row(int(sourceRow));
     if (dw == sw) {
-      std::memcpy(out, in + firstColumn * kPixel, std::size_t(xs.to - xs.from) * kPixel);
+      std::memcpy(out, in + firstColumn * kPixel, rowBytes);
       continue;
     }
     Wide column = firstColumn, fraction = firstFraction;
