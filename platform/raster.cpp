@@ -14,8 +14,8 @@ struct Span {
   bool Empty() const { return to <= from; }
 };
 
-Span Clip(Wide from, Wide to, Wide limit) {
-  return {std::max<Wide>(from, 0), std::min<Wide>(to, limit)};
+Span Clip(Wide from, Wide to, Wide low, Wide high) {
+  return {std::max<Wide>(from, low), std::min<Wide>(to, high)};
 }
 
 }  // namespace
@@ -24,11 +24,17 @@ Raster::Raster(int width, int height)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
       stride_((width_ * kPixel + 3) & ~3),
-      bytes_(std::size_t(stride_) * height_, 0) {}
+      bytes_(std::size_t(stride_) * height_, 0),
+      clip_{0, 0, width_, height_} {}
+
+void Raster::SetClip(Rect area) {
+  clip_ = {std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, width_),
+           std::min(area.bottom, height_)};
+}
 
 void Raster::Fill(Rect area, Color color) {
-  const Span xs = Clip(area.left, area.right, width_);
-  const Span ys = Clip(area.top, area.bottom, height_);
+  const Span xs = Clip(area.left, area.right, clip_.left, clip_.right);
+  const Span ys = Clip(area.top, area.bottom, clip_.top, clip_.bottom);
   if (xs.Empty() || ys.Empty()) return;
   const std::uint8_t pixel[kPixel] = {std::uint8_t(BlueOf(color)), std::uint8_t(GreenOf(color)),
                                       std::uint8_t(RedOf(color))};
@@ -41,12 +47,12 @@ void Raster::Fill(Rect area, Color color) {
 void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop) {
   Wide x = area.left, y = area.top, sx = sourceLeft, sy = sourceTop;
   Wide w = area.Width(), h = area.Height();
-  const Wide skipX = std::max<Wide>({0, -x, -sx});
-  const Wide skipY = std::max<Wide>({0, -y, -sy});
+  const Wide skipX = std::max<Wide>({0, clip_.left - x, -sx});
+  const Wide skipY = std::max<Wide>({0, clip_.top - y, -sy});
   x += skipX, sx += skipX, w -= skipX;
   y += skipY, sy += skipY, h -= skipY;
-  w = std::min<Wide>({w, width_ - x, source.width_ - sx});
-  h = std::min<Wide>({h, height_ - y, source.height_ - sy});
+  w = std::min<Wide>({w, clip_.right - x, source.width_ - sx});
+  h = std::min<Wide>({h, clip_.bottom - y, source.height_ - sy});
   if (w <= 0 || h <= 0) return;
   if (w == width_ && w == source.width_ && &source != this) {
     // Whole rows of equal length are one contiguous block: one copy.
@@ -70,8 +76,8 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
   const Wide dw = area.Width(), dh = area.Height();
   const Wide sw = source.width_, sh = source.height_;
   if (dw <= 0 || dh <= 0 || sw == 0 || sh == 0) return;
-  const Span xs = Clip(area.left, Wide(area.left) + dw, width_);
-  const Span ys = Clip(area.top, Wide(area.top) + dh, height_);
+  const Span xs = Clip(area.left, Wide(area.left) + dw, clip_.left, clip_.right);
+  const Span ys = Clip(area.top, Wide(area.top) + dh, clip_.top, clip_.bottom);
   if (xs.Empty() || ys.Empty()) return;
 
   // Destination column x samples source column floor((x - left) * sw / dw),

@@ -55,11 +55,18 @@ class Raster {
   void HorizontalLine(int fromX, int toX, int y, Color pen);
   void VerticalLine(int x, int fromY, int toY, Color pen);
 
-  bool operator==(const Raster&) const = default;
+  // Limits all drawing to `area` as well as to the raster, until reset.
+  void SetClip(Rect area);
+  void ResetClip() { clip_ = {0, 0, width_, height_}; }
+
+  bool operator==(const Raster& other) const {
+    return width_ == other.width_ && height_ == other.height_ && bytes_ == other.bytes_;
+  }
 
  private:
   int width_ = 0;
   int height_ = 0;
   int stride_ = 0;
   std::vector<std::uint8_t> bytes_;  // the padding bytes stay 0
+  Rect clip_;  // within the raster
 };

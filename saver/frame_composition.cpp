@@ -9,6 +9,7 @@ namespace MForm_unit {
 namespace {
 
 constexpr Color kBlack = Rgb(0, 0, 0);
+constexpr int kBandRows = 32;
 
 // How far the sliding tile is lifted: 0 at either end of the slide, half the
 // tile's length along the slide at mid-way; negative if it has further to go
@@ -50,14 +51,21 @@ void ReleaseFrameBuffers() {
 
 void ComposeFrame() {
   if (!BackBuffer) return;  // the window has already released its frames
-  BackBuffer->Draw(0, 0, *BlankFrame);
-  if (IntroTicks >= kIntroLength) {
+  const bool lifted = IntroTicks >= kIntroLength;
+  if (lifted)
     AdvanceMove();
-    RenderFrame(true);
-  } else {
+  else
     DrawIntro();
-    RenderFrame(false);
+  // The frame is cleared from BlankFrame and drawn one band of rows at a time,
+  // so that the tiles land on rows still in cache: the same picture as
+  // clearing it all first, in a good deal less memory traffic.
+  for (int top = 0; top < ScreenHeight; top += kBandRows) {
+    const Rect band{0, top, ScreenWidth, top + kBandRows};
+    BackBuffer->SetClip(band);
+    BackBuffer->Copy(band, *BlankFrame, 0, top);
+    RenderFrame(lifted);
   }
+  BackBuffer->ResetClip();
   platform::PresentFrame(*BackBuffer);
 }
 

@@ -144,6 +144,29 @@ TEST(Raster, StretchIntoAnInvertedRectangleDrawsNothing) {
   EXPECT_EQ(target, Raster(10, 10));
 }
 
+TEST(Raster, TheClipLimitsEveryDrawingCallUntilReset) {
+  const Raster source = NumberedPicture(8, 8);
+  Raster clipped(10, 10), whole(10, 10);
+  clipped.SetClip({-5, 3, 7, 6});
+  const auto drawAll = [&source](Raster& target) {
+    target.Fill({0, 0, 10, 10}, kFill);
+    target.Draw(2, 1, source);
+    target.Copy({0, 4, 10, 5}, source, 1, 1);
+    target.StretchDraw({-4, -4, 12, 12}, source);
+    target.HorizontalLine(9, 0, 4, kPen);
+    target.VerticalLine(1, 0, 10, kPen);
+  };
+  drawAll(clipped);
+  drawAll(whole);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x)
+      EXPECT_EQ(clipped.Pixel(x, y), x < 7 && y >= 3 && y < 6 ? whole.Pixel(x, y) : Rgb(0, 0, 0))
+          << x << "," << y;
+  clipped.ResetClip();
+  drawAll(clipped);
+  EXPECT_EQ(clipped, whole);
+}
+
 TEST(Raster, LinesExcludeTheirEndPointInEitherDirection) {
   struct Case {
     bool horizontal;
