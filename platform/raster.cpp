@@ -81,10 +81,12 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
   if (xs.Empty() || ys.Empty()) return;
 
   // Destination column x samples source column floor((x - left) * sw / dw),
-  // walked incrementally as column + fraction / dw.
+  // walked incrementally: `from` points at that column's pixel and
+  // fraction / dw is the part that the floor dropped.
   const Wide firstOffset = xs.from - area.left;
   const Wide firstColumn = firstOffset * sw / dw;
   const Wide firstFraction = firstOffset * sw % dw;
+  const Wide step = sw / dw * kPixel, stepRemainder = sw % dw;
   const std::size_t rowBytes = std::size_t(xs.to - xs.from) * kPixel;
   Wide previousSourceRow = -1;
   for (Wide y = ys.from; y < ys.to; ++y) {
@@ -100,11 +102,13 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
       std::memcpy(out, in + firstColumn * kPixel, rowBytes);
       continue;
     }
-    Wide column = firstColumn, fraction = firstFraction;
+    const std::uint8_t* from = in + firstColumn * kPixel;
+    Wide fraction = firstFraction;
     for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) {
-      std::memcpy(out, in + column * kPixel, kPixel);
-      fraction += sw;
-      while (fraction >= dw) fraction -= dw, ++column;
+      std::memcpy(out, from, kPixel);
+      from += step;
+      fraction += stepRemainder;
+      if (fraction >= dw) fraction -= dw, from += kPixel;
     }
   }
 }
