@@ -13,11 +13,11 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "wine"))
+sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
 from wine_harness import Session, base_prefix, scr_path  # noqa: E402
 
 SCREEN = (1024, 768)
-SAMPLE = ROOT / "build" / "native" / "render" / "quillmere-sample"
+SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
 OUT = ROOT / "out"
 
 

@@ -1,0 +1,84 @@
+#include "core/TMForm.h"
+
+#include <cstdlib>
+#include <exception>
+
+#include "core/services.h"
+#include "core/MForm_unit.h"
+#include "core/random.h"
+
+namespace MForm_unit {
+
+namespace {
+
+// What the window framework does with a failing handler: say so, carry on.
+template <typename Handler>
+void Guarded(Handler handler) {
+  try {
+    handler();
+  } catch (const std::exception& failure) {
+    platform::ReportFailure(failure.what());
+  } catch (...) {
+    platform::ReportFailure("Unknown failure");
+  }
+}
+
+}  // namespace
+
+void TMForm::FormCreate(std::int32_t screenWidth, std::int32_t screenHeight) {
+  ScreenWidth = screenWidth;
+  ScreenHeight = screenHeight;
+  CreateFrameBuffers();
+  FirstActivate = true;
+  SeedRandomFromClock();
+  BuildBoard();  // the window is not visible yet: this captures the desktop
+}
+
+void TMForm::FormActivate() {
+  if (FirstActivate) {
+    FirstActivate = false;
+    LastMouseX = LastMouseY = -1;
+  }
+  while (platform::ShowCursor(false) >= 0) {
+  }
+}
+
+void TMForm::FormMouseMove(std::int32_t x, std::int32_t y) {
+  if (MouseMovesToIgnore > 0) {
+    --MouseMovesToIgnore;
+    return;
+  }
+  if (LastMouseX == -1 && LastMouseY == -1) {
+    LastMouseX = x;
+    LastMouseY = y;
+    return;
+  }
+  // Compared with the first recorded point, so small movements add up.
+  if (std::abs(x - LastMouseX) < kMouseThreshold || std::abs(y - LastMouseY) < kMouseThreshold)
+    return;
+  LastMouseX = x;
+  LastMouseY = y;
+  platform::ShowCursor(true);
+  platform::CloseSaverWindow();
+}
+
+void TMForm::FormClick() { platform::CloseSaverWindow(); }
+
+void TMForm::FormMouseDown() { platform::CloseSaverWindow(); }
+
+void TMForm::FormKeyPress() { Guarded(ChooseMove); }
+
+void TMForm::FormClose() { ReleaseFrameBuffers(); }
+
+void TMForm::FormPaint(Rect area) {
+  if (!BackBuffer) return;
+  platform::PresentFrame(*BackBuffer, Damage(Intersection(area, {0, 0, ScreenWidth, ScreenHeight})));
+}
+
+void TMForm::MTimerTimer() {
+  platform::EnableTimer(false);
+  Guarded(ComposeFrame);
+  platform::EnableTimer(true);
+}
+
+}  // namespace MForm_unit

@@ -1,0 +1,39 @@
+#pragma once
+// The saver window's behaviour, free of any window system: a binding creates
+// one TMForm, forwards its window's events to these handlers, and implements
+// the platform services they call.
+#include <cstdint>
+
+#include "core/raster.h"
+
+namespace MForm_unit {
+
+inline constexpr int kTimerInterval = 20;  // milliseconds
+inline constexpr int kIgnoredMouseMoves = 10;
+inline constexpr int kMouseThreshold = 3;  // pixels on both axes
+
+// Counts down the first mouse-move events of the process, whatever window
+// receives them.
+inline std::int32_t MouseMovesToIgnore = kIgnoredMouseMoves;
+
+class TMForm {
+ public:
+  void FormCreate(std::int32_t screenWidth, std::int32_t screenHeight);
+  void FormActivate();
+  void FormMouseMove(std::int32_t x, std::int32_t y);
+  void FormClick();
+  void FormMouseDown();
+  void FormKeyPress();  // a keystroke that produced a character
+  void FormKeyDown() {}
+  void FormClose();
+  void MTimerTimer();
+  // The window system lost `area` of the window: show it again from the
+  // frame last composed.
+  void FormPaint(Rect area);
+
+  std::int32_t LastMouseX = -1;
+  std::int32_t LastMouseY = -1;
+  bool FirstActivate = false;
+};
+
+}  // namespace MForm_unit

@@ -1,0 +1,17 @@
+#pragma once
+// PNG files to and from Raster. Reading takes 8-bit or 16-bit RGB, RGBA, grey
+// (with or without alpha) and palette images; alpha is dropped, not blended.
+// Writing makes 8-bit RGB. Failures throw PngError with a one-line reason.
+#include <stdexcept>
+#include <string>
+
+#include "core/raster.h"
+
+class PngError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Pictures wider or taller than maxSide are refused before their pixels are read.
+Raster ReadPng(const std::string& path, int maxSide = 16384);
+void WritePng(const std::string& path, const Raster& picture);

@@ -1,0 +1,141 @@
+#include <stdexcept>
+
+#include "core/services.h"
+#include "core/TMForm.h"
+#include "tests/core/test_support.h"
+
+using namespace MForm_unit;
+
+namespace {
+
+class SaverWindow : public CoreTest {
+ protected:
+  void SetUp() override {
+    CoreTest::SetUp();
+    headless::SetScreen(NumberedPicture(256, 128));
+    form_.FormCreate(256, 128);
+    form_.FormActivate();
+  }
+  void IgnoreFirstMoves() {
+    for (int i = 0; i < kIgnoredMouseMoves; ++i) form_.FormMouseMove(5000 * i, -3000 * i);
+  }
+  TMForm form_;
+};
+
+TEST_F(SaverWindow, CreationBuildsTheBoardOverTheWholeScreen) {
+  EXPECT_EQ(BackBuffer->Width(), 256);
+  EXPECT_EQ(BlankFrame->Height(), 128);
+  EXPECT_EQ(TileWidth, 32);
+  EXPECT_EQ(IntroTicks, 0);
+  EXPECT_FALSE(form_.FirstActivate);
+}
+
+TEST_F(SaverWindow, TheFirstTenMovesAreIgnoredAndTheEleventhOnlyRecords) {
+  IgnoreFirstMoves();
+  EXPECT_EQ(form_.LastMouseX, -1);
+  EXPECT_FALSE(headless::CloseRequested());
+  form_.FormMouseMove(40, 50);
+  EXPECT_EQ(form_.LastMouseX, 40);
+  EXPECT_EQ(form_.LastMouseY, 50);
+  EXPECT_FALSE(headless::CloseRequested());
+}
+
+TEST_F(SaverWindow, OnlyAMoveOfThreePixelsOnBothAxesCloses) {
+  struct Case {
+    std::vector<std::pair<int, int>> moves;  // after the recorded point (100, 100)
+    bool closes;
+  } cases[] = {
+      {{{102, 102}}, false},
+      {{{200, 100}}, false},            // 100 pixels straight right
+      {{{100, 700}, {100, 0}}, false},  // straight down and up
+      {{{103, 103}}, true},
+      {{{97, 97}}, true},
+      {{{101, 101}, {102, 102}, {103, 103}}, true},  // small movements add up
+      {{{150, 102}, {102, 150}}, false},
+  };
+  for (const Case& c : cases) {
+    ResetState();
+    SetUp();
+    IgnoreFirstMoves();
+    form_.FormMouseMove(100, 100);
+    const int hidden = headless::CursorCounter();
+    for (const auto& [x, y] : c.moves) form_.FormMouseMove(x, y);
+    EXPECT_EQ(headless::CloseRequested(), c.closes) << c.moves.back().first;
+    EXPECT_EQ(headless::CursorCounter(), hidden + (c.closes ? 1 : 0));
+    if (!c.closes) {
+      EXPECT_EQ(form_.LastMouseX, 100);
+    }
+  }
+}
+
+TEST_F(SaverWindow, IgnoredMovesAreCountedOncePerProcess) {
+  IgnoreFirstMoves();
+  TMForm second;
+  second.FormCreate(256, 128);
+  second.FormActivate();
+  second.FormMouseMove(10, 10);
+  EXPECT_EQ(second.LastMouseX, 10);
+}
+
+TEST_F(SaverWindow, AnyButtonOrClickCloses) {
+  form_.FormMouseDown();
+  EXPECT_TRUE(headless::CloseRequested());
+  SetUp();
+  form_.FormClick();
+  EXPECT_TRUE(headless::CloseRequested());
+}
+
+TEST_F(SaverWindow, AKeyChoosesTheMoveAfreshAndNeverCloses) {
+  for (int press = 0; press < 20; ++press) {
+    const int direction = Direction;
+    form_.FormKeyPress();
+    EXPECT_EQ(PrevDirection, direction);
+    EXPECT_EQ(std::abs(MoverCol - HoleCol) + std::abs(MoverRow - HoleRow), 1);
+  }
+  form_.FormKeyDown();
+  EXPECT_FALSE(headless::CloseRequested());
+}
+
+TEST_F(SaverWindow, ActivationHidesTheCursorHoweverOftenItWasShown) {
+  for (int i = 0; i < 5; ++i) platform::ShowCursor(true);
+  form_.FormMouseMove(1, 1);
+  form_.FormActivate();
+  EXPECT_EQ(headless::CursorCounter(), -1);
+  EXPECT_EQ(MouseMovesToIgnore, kIgnoredMouseMoves - 1);
+}
+
+TEST_F(SaverWindow, TheRecordIsResetOnlyOnTheFirstActivation) {
+  IgnoreFirstMoves();
+  form_.FormMouseMove(30, 30);
+  form_.FormActivate();
+  EXPECT_EQ(form_.LastMouseX, 30);
+}
+
+class FailingRandom : public RandomSource {
+ public:
+  int Next(int) override { throw std::runtime_error("no more numbers"); }
+};
+
+TEST_F(SaverWindow, AFailingTickIsReportedAndTheTimerRunsOn) {
+  for (int tick = 0; tick < kIntroLength; ++tick) form_.MTimerTimer();
+  FailingRandom failing;
+  UseRandomSource(&failing);
+  // The first move completes within a tile's length; choosing the next fails.
+  for (int tick = 0; tick < 40 && headless::Failures().empty(); ++tick) form_.MTimerTimer();
+  ASSERT_EQ(headless::Failures().size(), 1u);
+  EXPECT_EQ(headless::Failures()[0], "no more numbers");
+  EXPECT_TRUE(headless::TimerEnabled());
+  form_.FormKeyPress();
+  EXPECT_EQ(headless::Failures().size(), 2u);
+}
+
+TEST_F(SaverWindow, ClosingReleasesTheFramesAndLaterTicksDrawNothing) {
+  form_.MTimerTimer();
+  form_.FormClose();
+  EXPECT_EQ(BackBuffer, nullptr);
+  EXPECT_EQ(BlankFrame, nullptr);
+  form_.MTimerTimer();
+  EXPECT_EQ(headless::PresentCount(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include "tests/core/test_support.h"
+
+#include <stdexcept>
+
+using namespace MForm_unit;
+
+int ScriptedRandom::Next(int n) {
+  if (answers_.empty()) {
+    // Throwing ends the test instead of letting a redraw loop spin forever.
+    throw std::runtime_error("the random script ran out");
+  }
+  const int answer = answers_.front();
+  answers_.pop_front();
+  EXPECT_TRUE(0 <= answer && answer < n) << answer << " is not below " << n;
+  return answer;
+}
+
+Raster NumberedPicture(int width, int height) {
+  Raster picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture.SetPixel(x, y, Color(1 + x + y * width));
+  return picture;
+}
+
+void CoreTest::SetUp() {
+  ResetState();
+  UseRandomSource(nullptr);
+  SeedRandom(12345);
+}
+
+void CoreTest::TearDown() {
+  UseRandomSource(nullptr);
+  ResetState();
+}
+
+void CoreTest::StartSaver(int width, int height) {
+  ScreenWidth = width;
+  ScreenHeight = height;
+  headless::SetScreen(NumberedPicture(width, height));
+  CreateFrameBuffers();
+  BuildBoard();
+}
+
+void CoreTest::Tick(int count) {
+  for (int i = 0; i < count; ++i) ComposeFrame();
+}
+
+void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow) {
+  Cols = kCols;
+  Rows = kRows;
+  TileWidth = tileWidth;
+  TileHeight = tileHeight;
+  for (int col = 1; col <= Cols; ++col) {
+    for (int row = 1; row <= Rows; ++row) {
+      Raster& tile = TileRasters[(col - 1) * Rows + (row - 1)];
+      tile = Raster(tileWidth, tileHeight);
+      TileImages[col][row] = &tile;
+      TileLeft[col][row] = (col - 1) * tileWidth;
+      TileTop[col][row] = (row - 1) * tileHeight;
+    }
+  }
+  HoleCol = holeCol;
+  HoleRow = holeRow;
+}
+
+void PrintTo(const Raster& raster, std::ostream* out) {
+  *out << raster.Width() << " x " << raster.Height() << " raster";
+  std::uint64_t hash = 1469598103934665603ULL;
+  for (int y = 0; y < raster.Height(); ++y)
+    for (int x = 0; x < raster.Width(); ++x) hash = (hash ^ raster.Pixel(x, y)) * 1099511628211ULL;
+  *out << ", pixel hash " << std::hex << hash << std::dec;
+}

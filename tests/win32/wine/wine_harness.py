@@ -1,0 +1,429 @@
+#!/usr/bin/python3
+"""End-to-end harness: runs quillmere.scr and the test-only Win32 hosts under
+32-bit Wine on a private Xvfb, and judges them from outside. Python stdlib only.
+
+    from wine_harness import Session
+    with Session("dialog", screen=(1024, 768)) as s:
+        proc = s.start(["/c"])                        # wine quillmere.scr /c
+        win = s.wait_window("Quillmere Screensaver 1.0")   # Win32's own view
+        win.client, win.rect, win.children            # sizes, child controls
+        s.click(x, y); s.move_mouse(x, y); s.key("Return")
+        shot = s.screenshot(); shot.pixel(x, y)        # -> (r, g, b)
+        s.close_window("Quillmere Screensaver 1.0")    # SC_CLOSE
+        assert s.wait_exit(proc, timeout=5) == 0
+        s.cpu_percent(proc, seconds=2.0)               # from /proc/PID/stat
+
+Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
+windows(title) lists matching windows now, find_window(title) the first or
+None, cursor() (a handle to compare), semaphore_present(name),
+set_root_picture(png), load_image(path), is_running(proc), kill(proc),
+browser_log() (URLs the shell opened), artifact(name) (a path kept after the
+run). A Session owns everything it starts and ends it by PID on exit.
+
+Prefixes: one 32-bit prefix is initialised once per build (under
+$QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init`
+does it ahead, and sessions wait for it under a lock) and copied per session.
+The cross build is found through $QUILLMERE_WIN_BUILD.
+"""
+
+import fcntl
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+BROWSER_STUB = HERE / "record_browser.sh"
+# Directories of the prefix that Wine only reads; the copies hard-link them.
+SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs")
+
+
+def win_build():
+    build = os.environ.get("QUILLMERE_WIN_BUILD")
+    if not build:
+        sys.exit("QUILLMERE_WIN_BUILD must name the cross build folder")
+    return Path(build).resolve()
+
+
+def work_dir():
+    work = os.environ.get("QUILLMERE_WINE_WORK")
+    path = Path(work) if work else win_build() / "wine-work"
+    path.mkdir(parents=True, exist_ok=True)
+    return path.resolve()
+
+
+def scr_path():
+    return win_build() / "quillmere.scr"
+
+
+def host_path(name):
+    return win_build() / "tests" / "win32" / "wine" / "hosts" / f"{name}.exe"
+
+
+def _wine_env(prefix, **extra):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
+               # No Mono or Gecko installer dialogs.
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(extra)
+    return env
+
+
+def _base_stamp():
+    version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
+    return f"{version.strip()}\n{BROWSER_STUB}\n"
+
+
+def base_prefix():
+    """The initialised prefix shared by all sessions; made on first use."""
+    work = work_dir()
+    base = work / "base-prefix"
+    stamp = base / ".quillmere-ready"
+    with open(work / "base-prefix.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        expected = _base_stamp()
+        if stamp.exists() and stamp.read_text() == expected:
+            return base
+        shutil.rmtree(base, ignore_errors=True)
+        env = _wine_env(base)
+        env.pop("DISPLAY", None)
+        run = lambda *args: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL, timeout=300)
+        run("wineboot", "-i")
+        # Without a window manager Wine waits ~2 s on every hide; unmanaged
+        # windows close at once.
+        run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+            "/d", "N", "/f")
+        run("wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+            "/d", str(BROWSER_STUB), "/f")
+        run("wineserver", "-w")
+        stamp.write_text(expected)
+        return base
+
+
+def _copy_prefix(base, target):
+    shared = {base / d for d in SHARED_DIRS}
+    for root, dirs, files in os.walk(base):
+        root = Path(root)
+        dest = target / root.relative_to(base)
+        dest.mkdir(exist_ok=True)
+        linked = any(root == s or s in root.parents for s in shared)
+        for name in dirs:
+            source = root / name
+            if source.is_symlink():
+                os.symlink(os.readlink(source), dest / name)
+        dirs[:] = [d for d in dirs if not (root / d).is_symlink()]
+        for name in files:
+            source = root / name
+            if source.is_symlink():
+                os.symlink(os.readlink(source), dest / name)
+            elif linked:
+                os.link(source, dest / name)
+            else:
+                shutil.copy2(source, dest / name)
+    # Debian's Wine records its server folder here; a copy needs its own.
+    (target / "wineserver").unlink(missing_ok=True)
+
+
+class Image:
+    """An RGB picture: pixel(x, y) -> (r, g, b)."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    @classmethod
+    def from_ppm(cls, blob):
+        tokens, pos = [], 0
+        while len(tokens) < 4:
+            while blob[pos:pos + 1].isspace():
+                pos += 1
+            if blob[pos:pos + 1] == b"#":
+                pos = blob.index(b"\n", pos)
+                continue
+            end = pos
+            while not blob[end:end + 1].isspace():
+                end += 1
+            tokens.append(blob[pos:end])
+            pos = end
+        if tokens[0] != b"P6" or int(tokens[3]) != 255:
+            raise ValueError("expected an 8-bit binary PPM")
+        width, height = int(tokens[1]), int(tokens[2])
+        return cls(width, height, blob[pos + 1:pos + 1 + width * height * 3])
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, left, top, width, height):
+        rows = [self.data[((top + y) * self.width + left) * 3:
+                          ((top + y) * self.width + left + width) * 3] for y in range(height)]
+        return Image(width, height, b"".join(rows))
+
+    def colours(self):
+        return {self.data[i:i + 3] for i in range(0, len(self.data), 3)}
+
+    def save(self, path):
+        header = f"P6\n{self.width} {self.height}\n255\n".encode()
+        subprocess.run(["convert", "ppm:-", str(path)], input=header + self.data, check=True)
+
+
+def load_image(path):
+    blob = subprocess.run(["convert", str(path), "-depth", "8", "ppm:-"],
+                          capture_output=True, check=True).stdout
+    return Image.from_ppm(blob)
+
+
+class Window:
+    """One line of wininfo's report: a top-level window or a child."""
+
+    def __init__(self, line):
+        kind, _, rest = line.partition(" ")
+        rest, _, self.text = rest.partition(" text=")
+        fields = dict(item.split("=", 1) for item in rest.split())
+        self.kind = kind
+        self.hwnd = int(fields["hwnd"])
+        self.cls = fields["class"]
+        self.style = int(fields["style"], 16)
+        self.rect = tuple(int(v) for v in fields["rect"].split(","))
+        self.visible = fields.get("visible") == "1"
+        self.exstyle = int(fields.get("exstyle", "0"), 16)
+        self.client = tuple(int(v) for v in fields.get("client", "0,0").split(","))
+        self.client_origin = tuple(int(v) for v in fields.get("client_origin", "0,0").split(","))
+        self.children = []
+
+    @property
+    def width(self):
+        return self.rect[2] - self.rect[0]
+
+    @property
+    def height(self):
+        return self.rect[3] - self.rect[1]
+
+    def __repr__(self):
+        return f"<{self.kind} {self.cls} {self.rect} {self.text!r}>"
+
+
+class Session:
+    def __init__(self, name="case", screen=(1024, 768)):
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.screen = screen
+        self._procs = []
+        self._xvfb = None
+
+    # --- life cycle ---
+    def __enter__(self):
+        base = base_prefix()
+        cases = work_dir() / "cases"
+        cases.mkdir(exist_ok=True)
+        self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=cases))
+        self.prefix = self.dir / "prefix"
+        _copy_prefix(base, self.prefix)
+        self._start_xvfb()
+        self.env = _wine_env(self.prefix, DISPLAY=self.display,
+                             QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
+        try:
+            # Starts the prefix's server and services before anything is timed.
+            self.wininfo("screen", attempts=1)
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, trace):
+        for proc in self._procs:
+            self.kill(proc)
+        # Ends this prefix's own server and whatever still runs in it.
+        subprocess.run(["wineserver", "-k"], env=_wine_env(self.prefix),
+                       stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=_wine_env(self.prefix), timeout=30,
+                       stderr=subprocess.DEVNULL)
+        if self._xvfb is not None:
+            self._xvfb.kill()
+            self._xvfb.wait()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        if kind is None and not os.environ.get("QUILLMERE_KEEP_CASES"):
+            shutil.rmtree(self.dir, ignore_errors=True)
+        elif kind is not None:
+            print(f"case files kept in {self.dir}", file=sys.stderr)
+        return False
+
+    def _start_xvfb(self):
+        read, write = os.pipe()
+        width, height = self.screen
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def artifact(self, name):
+        return self.dir / name
+
+    # --- processes ---
+    def start(self, args, exe=None, **popen):
+        """Starts quillmere.scr (or exe) with args under Wine; returns a Popen."""
+        exe = exe or scr_path()
+        popen.setdefault("stdout", subprocess.DEVNULL)
+        popen.setdefault("stderr", subprocess.DEVNULL)
+        proc = subprocess.Popen(["wine", str(exe), *args], env=self.env, **popen)
+        self._procs.append(proc)
+        return proc
+
+    def start_host(self, name, args, **popen):
+        return self.start([str(a) for a in args], exe=host_path(name), **popen)
+
+    def is_running(self, proc):
+        if proc.poll() is not None:
+            return False
+        try:
+            state = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+        except FileNotFoundError:
+            return False
+        return state not in ("Z", "X")
+
+    def wait_exit(self, proc, timeout):
+        """The exit code; raises TimeoutError if it still runs after timeout s."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            code = proc.poll()
+            if code is not None:
+                return code
+            time.sleep(0.005)
+        raise TimeoutError(f"process {proc.pid} still runs after {timeout} s")
+
+    def kill(self, proc):
+        if proc.poll() is None:
+            try:
+                os.kill(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            proc.wait()
+
+    def cpu_seconds(self, proc):
+        fields = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        # utime and stime are fields 14 and 15 of stat, counted from 1.
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def cpu_percent(self, proc, seconds):
+        """The share of one core that proc used over the next `seconds`."""
+        before, start = self.cpu_seconds(proc), time.monotonic()
+        time.sleep(seconds)
+        used, elapsed = self.cpu_seconds(proc) - before, time.monotonic() - start
+        return 100.0 * used / elapsed
+
+    # --- Win32's view, through the wininfo helper ---
+    def wininfo(self, *args, attempts=5):
+        # Now and then a probe started while another program of the prefix is
+        # still starting up never gets going; a fresh one does.
+        for attempt in range(attempts):
+            try:
+                result = subprocess.run(["wine", str(host_path("wininfo")), *map(str, args)],
+                                        env=self.env, capture_output=True, text=True,
+                                        timeout=3 if attempt + 1 < attempts else 30)
+                return result.stdout
+            except subprocess.TimeoutExpired:
+                continue
+        raise TimeoutError(f"wininfo {args} does not answer")
+
+    def windows(self, title):
+        found = []
+        for line in self.wininfo("windows", title).splitlines():
+            if line.startswith("window "):
+                found.append(Window(line))
+            elif line.startswith("child ") and found:
+                found[-1].children.append(Window(line))
+        return found
+
+    def wait_window(self, title, timeout=15, predicate=lambda w: w.visible):
+        deadline = time.monotonic() + timeout
+        while True:
+            matches = [w for w in self.windows(title) if predicate(w)]
+            if matches:
+                return matches[0]
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"no window titled {title!r} after {timeout} s")
+            time.sleep(0.1)
+
+    def find_window(self, title):
+        """The first window with that title now, or None."""
+        found = self.windows(title)
+        return found[0] if found else None
+
+    def cursor(self):
+        """The handle of the cursor now shown: only good for comparing."""
+        return int(self.wininfo("cursor").split()[1])
+
+    def close_window(self, title):
+        self.wininfo("close", title)
+
+    def semaphore_present(self, name):
+        return self.wininfo("semaphore", name).strip() == "present"
+
+    def text_extent(self, face, pixels, weight, pitch, text):
+        """(cx, cy, chosen face) of text in the font that request gives."""
+        line = self.wininfo("extent", face, pixels, weight, pitch, text).strip()
+        sizes, _, chosen = line.partition(" face=")
+        words = sizes.split()
+        return int(words[1]), int(words[2]), chosen
+
+    def browser_log(self):
+        path = self.dir / "browser.log"
+        return path.read_text().splitlines() if path.exists() else []
+
+    # --- the X side ---
+    def _x(self, *args, check=True):
+        return subprocess.run(list(args), env=self.env, check=check, capture_output=True,
+                              timeout=60)
+
+    def screenshot(self):
+        xwd = self._x("xwd", "-root", "-silent", "-display", self.display).stdout
+        blob = subprocess.run(["convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd,
+                              capture_output=True, check=True).stdout
+        return Image.from_ppm(blob)
+
+    def set_root_picture(self, path):
+        # display may report failure even when the picture is set.
+        self._x("display", "-window", "root", str(path), check=False)
+
+    def move_mouse(self, x, y):
+        self._x("xdotool", "mousemove", str(x), str(y))
+
+    def click(self, x=None, y=None, button=1):
+        if x is not None:
+            self.move_mouse(x, y)
+        self._x("xdotool", "click", str(button))
+
+    def key(self, name):
+        self._x("xdotool", "key", name)
+
+
+def run_cases(namespace):
+    """Runs the case named on the command line: `script.py NAME` calls
+    case_NAME(); `script.py --list` prints the names."""
+    names = sorted(n[5:] for n in namespace if n.startswith("case_"))
+    if len(sys.argv) != 2:
+        sys.exit(f"usage: {sys.argv[0]} --list | CASE")
+    if sys.argv[1] == "--list":
+        print("\n".join(names))
+        return
+    if sys.argv[1] not in names:
+        sys.exit(f"unknown case {sys.argv[1]!r}; cases: {', '.join(names)}")
+    namespace["case_" + sys.argv[1]]()
+    print(f"{sys.argv[1]}: passed")
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] == ["init"]:
+        print(base_prefix())
+    else:
+        sys.exit("usage: wine_harness.py init")

@@ -1,0 +1,51 @@
+// quillmere.scr: reads the screensaver switch and takes one of three roads:
+// the preview painter, the settings dialog, or the full-screen saver.
+#include <string>
+
+#include "win32/win32_services.h"
+#include "win32/saver_window.h"
+#include "win32/MSetup_unit.h"
+#include "win32/command_line.h"
+#include "win32/preview.h"
+
+namespace {
+
+SaverMode Mode = smRun;
+
+int RunConfigure() {
+  win32::SetApplicationTitle("Quillmere Screensaver");
+  const HWND dialog = MSetup_unit::CreateMSetup();
+  // SW_SHOWDEFAULT applies the show state the process was started with.
+  ShowWindow(dialog, SW_SHOWDEFAULT);
+  return win32::RunMessageLoop();
+}
+
+int RunSaver() {
+  win32::NamedSemaphore guard = win32::CreateNamedSemaphore("ScreensaverSemaphore");
+  if (guard.handle != nullptr && guard.alreadyExisted) {
+    win32::CloseNamedSemaphore(guard);
+    return 0;
+  }
+  // The guard stays open for the life of the process.
+  RunSaverWindow();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string first = UpperAscii(argc > 1 ? argv[1] : "");
+  const std::string second = UpperAscii(argc > 2 ? argv[2] : "");
+  Mode = DecideSaverMode(first);
+
+  switch (Mode) {
+    case smPreview:
+      return RunPreview(second);
+    case smConfigure:
+      return RunConfigure();
+    case smPassword:  // no handling of its own: it runs the saver
+    case smRun:
+      return RunSaver();
+  }
+  return 0;
+}

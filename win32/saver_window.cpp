@@ -1,0 +1,113 @@
+// The saver window MForm: a borderless, black, topmost window over the whole
+// primary screen. Its window procedure only translates messages into calls
+// of the TMForm handlers.
+#include "win32/saver_window.h"
+
+#include <windows.h>
+#include <windowsx.h>
+
+#include <exception>
+
+#include "core/services.h"
+#include "win32/win32_platform.h"
+#include "win32/win32_services.h"
+#include "win32/resources/resource.h"
+#include "core/TMForm.h"
+
+namespace {
+
+constexpr char kClassName[] = "TMForm";
+constexpr char kCaption[] = "Quillmere Screensaver 1.0";
+
+MForm_unit::TMForm MForm;
+
+// A board that could not be built leaves nothing to animate: creation fails.
+LRESULT Create(HWND window) {
+  win32::BindSaverWindow(window);
+  try {
+    MForm.FormCreate(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  } catch (const std::exception& failure) {
+    platform::ReportFailure(failure.what());
+    return -1;
+  }
+  platform::EnableTimer(true);
+  return 0;
+}
+
+LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return Create(window);
+    case WM_GETMINMAXINFO: {
+      // Maximized means exactly the primary screen, taskbar included.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMaxPosition = {0, 0};
+      limits->ptMaxSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) MForm.FormActivate();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel: no black flash in between
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      const RECT& area = paint.rcPaint;
+      MForm.FormPaint({area.left, area.top, area.right, area.bottom});
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_TIMER:
+      MForm.MTimerTimer();
+      return 0;
+    case WM_MOUSEMOVE:
+      MForm.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      MForm.FormMouseDown();
+      return 0;
+    case WM_LBUTTONUP:
+      MForm.FormClick();
+      return 0;
+    case WM_CHAR:
+      MForm.FormKeyPress();
+      return 0;
+    case WM_KEYDOWN:
+      MForm.FormKeyDown();
+      return 0;
+    case WM_CLOSE:
+      platform::EnableTimer(false);
+      MForm.FormClose();
+      DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RunSaverWindow() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = MFormProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMERE));
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_CROSS);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kClassName;
+  RegisterClassA(&windowClass);
+
+  const HWND window = CreateWindowExA(
+      WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return;
+  ShowWindow(window, SW_SHOWMAXIMIZED);
+  win32::RunMessageLoop();
+}
