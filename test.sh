@@ -14,6 +14,7 @@ cmake --build build/win -j "$jobs"
 
 cmake -S . -B build/native -DQUILLMERE_WERROR=ON -DQUILLMERE_WIN_BUILD="$PWD/build/win"
 cmake --build build/native -j "$jobs"
+python3 scripts/check_timeouts.py build/native
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_WERROR=ON \
