@@ -106,8 +106,12 @@ std::vector<png_bytep> RowPointers(std::vector<png_byte>& bytes, png_uint_32 wid
 
 Raster ReadPng(const std::string& path, int maxSide) {
   File file = Open(path, "rb", "open");
+  return ReadPng(file.get(), path, maxSide);
+}
+
+Raster ReadPng(std::FILE* file, const std::string& path, int maxSide) {
   png_byte signature[8] = {};
-  if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0)
+  if (std::fread(signature, 1, 8, file) != 8 || png_sig_cmp(signature, 0, 8) != 0)
     throw PngError("not a PNG file: \"" + path + "\"");
 
   Failure failure;
@@ -120,7 +124,7 @@ Raster ReadPng(const std::string& path, int maxSide) {
   };
 
   Header header;
-  if (!ReadHeader(structs.png, structs.info, file.get(), header)) throw damaged();
+  if (!ReadHeader(structs.png, structs.info, file, header)) throw damaged();
   const png_uint_32 width = header.width, height = header.height;
   if (width > png_uint_32(maxSide) || height > png_uint_32(maxSide))
     throw PngError("picture too large: " + std::to_string(width) + "x" + std::to_string(height) +

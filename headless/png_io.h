@@ -2,6 +2,7 @@
 // PNG files to and from Raster. Reading takes 8-bit or 16-bit RGB, RGBA, grey
 // (with or without alpha) and palette images; alpha is dropped, not blended.
 // Writing makes 8-bit RGB. Failures throw PngError with a one-line reason.
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -14,4 +15,7 @@ class PngError : public std::runtime_error {
 
 // Pictures wider or taller than maxSide are refused before their pixels are read.
 Raster ReadPng(const std::string& path, int maxSide = 16384);
+// The same from an open file, read from its current position; `name` is what
+// the messages call it.
+Raster ReadPng(std::FILE* file, const std::string& name, int maxSide = 16384);
 void WritePng(const std::string& path, const Raster& picture);
