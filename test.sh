@@ -21,3 +21,7 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_WERROR=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE wine
+
+# Every fuzz target for a bounded time, about 30 s each.
+install_packages "${FUZZ_PACKAGES[@]}"
+scripts/run_fuzzers.sh

@@ -4,6 +4,8 @@
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386
                   xvfb xdotool x11-apps imagemagick)
+# libFuzzer ships in clang's runtime package.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 missing_packages() {
   local package
