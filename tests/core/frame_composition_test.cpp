@@ -165,12 +165,6 @@ TEST_F(FrameComposition, TheLeftoverStripIsBlackUnlessTheLiftedTileReachesIntoIt
     for (int y = 896; y < 900; ++y) ASSERT_EQ(headless::Window().Pixel(x, y), kBlack);
 }
 
-TEST_F(FrameComposition, AScreenSmallerThanTheBoardShowsBlack) {
-  StartSaver(7, 5);
-  Tick(250);
-  EXPECT_EQ(headless::Window(), Raster(7, 5));
-}
-
 TEST_F(FrameComposition, NoFrameIsComposedAfterTheBuffersAreReleased) {
   StartSaver(64, 48);
   Tick(3);
