@@ -16,21 +16,6 @@ class FrameComposition : public CoreTest {
     Tick(kIntroLength);
   }
 
-  // The shuffle frame as it should look: every tile at its cell's position
-  // except the hole's and the mover's, then the mover grown by `grow` pixels
-  // on every side (shrunk where negative).
-  static Raster ExpectedShuffleFrame(int grow) {
-    Raster frame(ScreenWidth, ScreenHeight);
-    for (int col = 1; col <= Cols; ++col)
-      for (int row = 1; row <= Rows; ++row)
-        if (!(col == HoleCol && row == HoleRow) && !(col == MoverCol && row == MoverRow))
-          frame.Draw(TileLeft[col][row], TileTop[col][row], *TileImages[col][row]);
-    const int left = TileLeft[MoverCol][MoverRow], top = TileTop[MoverCol][MoverRow];
-    frame.StretchDraw({left - grow, top - grow, left + TileWidth + grow, top + TileHeight + grow},
-                      *TileImages[MoverCol][MoverRow]);
-    return frame;
-  }
-
   static bool CellIsBlack(int col, int row) {
     const Raster& window = headless::Window();
     for (int y = (row - 1) * TileHeight; y < row * TileHeight; ++y)
@@ -66,24 +51,6 @@ TEST_F(FrameComposition, TheFirstIntroFrameIsTheDesktopWithOneDotPerTile) {
   EXPECT_EQ(headless::PresentCount(), 1);
 }
 
-TEST_F(FrameComposition, MidIntroTheLinesGrowAndTheHoleShrinksTowardItsCentre) {
-  Script({2, 4, 1});
-  StartSaver(1024, 768);
-  Tick(50);
-  for (int col = 1; col <= 8; ++col)
-    for (int row = 1; row <= 8; ++row) ExpectFrameLines(*TileImages[col][row], 64, 48);
-  // The hole's tile fills (L + 24, T + 24, L + 104, T + 72) of its cell.
-  const Raster& window = headless::Window();
-  const int left = 2 * 128, top = 4 * 96;
-  for (int y = top; y < top + 96; ++y) {
-    for (int x = left; x < left + 128; ++x) {
-      const bool inside = x >= left + 24 && x < left + 104 && y >= top + 24 && y < top + 72;
-      ASSERT_EQ(window.Pixel(x, y) != kBlack, inside) << x << "," << y;
-    }
-  }
-  EXPECT_EQ(window.Pixel(left + 24, top + 24), kFrameLine);  // the tile's top-left corner
-}
-
 TEST_F(FrameComposition, TheIntroEndsWithABlackFramedHoleAndFullFrames) {
   Script({7, 0, 3});
   StartSaver(1024, 768);
@@ -102,46 +69,6 @@ TEST_F(FrameComposition, TheIntroEndsWithABlackFramedHoleAndFullFrames) {
   EXPECT_EQ(TileTop[8][2], 96);
   Tick();
   EXPECT_EQ(TileTop[8][2], 88);
-}
-
-TEST_F(FrameComposition, OddTilesHalveTheirLinesToTheEvenNeighbour) {
-  Script({0, 0, 3});
-  StartSaver(800, 600);
-  Tick(2);
-  ExpectFrameLines(*TileImages[3][3], 2, 2);
-  Tick(4);
-  ExpectFrameLines(*TileImages[3][3], 6, 4);
-}
-
-TEST_F(FrameComposition, TheSlidingTileIsLiftedMostAtMidWay) {
-  struct Case {
-    int width, height, holeCol, holeRow, direction;
-    std::vector<int> lift;  // d on each tick from the first step until the next move
-  } cases[] = {
-      {1024, 768, 5, 4, 0, {8, 16, 24, 32, 40, 48, 56, 64, 56, 48, 40, 32, 24, 16, 8, 0, 0}},
-      {1024, 768, 5, 4, 1, {8, 16, 24, 32, 40, 48, 40, 32, 24, 16, 8, 0, 0}},
-      {800, 600, 3, 6, 3, {8, 16, 24, 32, 35, 27, 19, 11, 3, 0, 0}},
-      {1024, 768, 2, 1, 0, {8, 16, 24, 32, 40, 48, 56, 64, 56, 48}},  // a corner tile, clipped
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " d" << c.direction);
-    ResetState();
-    StartAfterIntro(c.width, c.height, c.holeCol, c.holeRow, c.direction);
-    for (std::size_t i = 0; i < c.lift.size(); ++i) {
-      Tick();
-      ASSERT_EQ(*BackBuffer, ExpectedShuffleFrame(c.lift[i] / 2)) << "tick " << 101 + i;
-      ASSERT_EQ(headless::Window(), *BackBuffer);
-    }
-  }
-}
-
-TEST_F(FrameComposition, ATileWithFurtherToGoThanOneCellIsDrawnSmaller) {
-  StartAfterIntro(1024, 768, 3, 4, 0);  // the tile at (2,4) slides right
-  TileLeft[2][4] -= 48;                 // as a key press could have left it
-  Tick();                               // D = 128 + 48 - 8 = 168, so d = -40
-  EXPECT_EQ(*BackBuffer, ExpectedShuffleFrame(-20));
-  // Shrunk, the mover must not be drawn at full size underneath.
-  EXPECT_EQ(BackBuffer->Pixel(TileLeft[2][4] + 123, TileTop[2][4] + 5), kBlack);
 }
 
 TEST_F(FrameComposition, TheLeftoverStripIsBlackUnlessTheLiftedTileReachesIntoIt) {

@@ -63,6 +63,47 @@ void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow) {
   HoleRow = holeRow;
 }
 
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+// A value rounded to 64 significant bits: significand * 2^exponent.
+struct Rounded {
+  Wide significand;
+  int exponent;
+};
+
+// Rounds the exact quotient n / d (n, d > 0) to 64 significant bits.
+Rounded RoundQuotient(Wide n, Wide d) {
+  int exponent = 0;
+  // Scale until the quotient has exactly 64 bits before the point.
+  while (n / d >= Wide(1) << 64) d <<= 1, ++exponent;
+  while (n / d < Wide(1) << 63) n <<= 1, --exponent;
+  Wide q = n / d;
+  const Wide twice = 2 * (n % d);
+  if (twice > d || (twice == d && (q & 1))) ++q;
+  if (q == Wide(1) << 64) q >>= 1, ++exponent;
+  return {q, exponent};
+}
+
+}  // namespace
+
+int ReferenceRound(int x, int q, int ticks) {
+  if (x == 0 || ticks == 0) return 0;
+  const Rounded quotient = RoundQuotient(Wide(x), Wide(q));
+  // The product of a 64-bit significand and ticks < 2^12 fits in 76 bits.
+  const Rounded product = RoundQuotient(quotient.significand * Wide(ticks), 1);
+  const int exponent = quotient.exponent + product.exponent;
+  // To an integer, ties to even: value = significand * 2^exponent.
+  if (exponent >= 0) return int(product.significand << exponent);
+  if (-exponent >= 127) return 0;  // far below one half
+  const Wide one = Wide(1) << -exponent;
+  Wide whole = product.significand >> -exponent;
+  const Wide twice = 2 * (product.significand & (one - 1));
+  if (twice > one || (twice == one && (whole & 1))) ++whole;
+  return int(whole);
+}
+
 void PrintTo(const Raster& raster, std::ostream* out) {
   *out << raster.Width() << " x " << raster.Height() << " raster";
   std::uint64_t hash = 1469598103934665603ULL;

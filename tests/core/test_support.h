@@ -49,5 +49,11 @@ class CoreTest : public ::testing::Test {
 // cell at home, the given hole, and no move chosen yet.
 void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow);
 
+// The intro's rounding worked out exactly in 128-bit integers: x / q rounded
+// to a 64-bit significand, ties to even; times ticks, rounded again; then to
+// the nearest integer, ties to even. For 0 <= x < 2^20, 0 < q < 2^12,
+// 0 <= ticks < 2^12.
+int ReferenceRound(int x, int q, int ticks);
+
 // Lets a failed comparison of two rasters say something useful.
 void PrintTo(const Raster& raster, std::ostream* out);
