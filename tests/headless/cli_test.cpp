@@ -163,6 +163,8 @@ TEST_F(RenderCliTest, RefusesBadInputBeforeAnyTick) {
   const std::vector<std::vector<std::string>> cases = {
       {"--ticks", "12x"},
       {"--size", "0x768"},
+      {"--size", "16385x1"},
+      {"--size", "1x16385"},
       {"--frame", "2", "--ticks", "1"},
       {"--desktop", "small.png", "--size", "64x64"},
       {"--desktop", "missing.png"},
@@ -178,6 +180,32 @@ TEST_F(RenderCliTest, RefusesBadInputBeforeAnyTick) {
     ASSERT_EQ(Lines(result.err).size(), 1u) << result.err;
     EXPECT_EQ(result.err.rfind("quillmere-render: ", 0), 0u) << result.err;
     EXPECT_FALSE(std::filesystem::exists(Path("out/frame-1.png")));
+  }
+}
+
+// The screen sizes of the core's own test; the big ones run two ticks, and the
+// largest writes no frame file.
+TEST_F(RenderCliTest, RendersEveryScreenSize) {
+  std::vector<std::pair<int, int>> sizes = {{1, 1},     {7, 5},      {8, 8},      {9, 9},
+                                            {100, 75}, {799, 601}, {1366, 768}, {2560, 1440}};
+#ifndef __SANITIZE_ADDRESS__  // drawing its sample desktop takes half a minute there
+  sizes.push_back({7680, 4320});
+#endif
+  for (const auto& [width, height] : sizes) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    SCOPED_TRACE(size);
+    const bool huge = width * height > 10'000'000;
+    const std::string ticks = width * height > 1'000'000 ? "2" : "101";
+    std::vector<std::string> args = {"--size", size, "--seed", "5", "--ticks", ticks, "--trace",
+                                     "t.jsonl"};
+    if (!huge) args.insert(args.end(), {"--frame", ticks});
+    const Result result = Run(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Lines(Slurp(Path("t.jsonl"))).size(), std::size_t(std::stoi(ticks)));
+    if (huge) continue;
+    const Raster frame = ReadPng(Path("out/frame-" + ticks + ".png"));
+    EXPECT_EQ(frame.Width(), width);
+    EXPECT_EQ(frame.Height(), height);
   }
 }
 
