@@ -23,7 +23,9 @@ void RunSaver(Raster desktop, const SaverRun& run,
   BuildBoard();
 
   auto key = run.keys.begin();
-  for (int tick = 1; tick <= run.ticks; ++tick) {
+  // Counted so that --ticks 2147483647 ends instead of overflowing the counter.
+  for (int tick = 0; tick < run.ticks;) {
+    ++tick;
     for (; key != run.keys.end() && *key <= tick; ++key) ChooseMove();
     ComposeFrame();
     afterTick(tick, headless::Window());
