@@ -39,18 +39,6 @@ class FrameComposition : public CoreTest {
   }
 };
 
-TEST_F(FrameComposition, TheFirstIntroFrameIsTheDesktopWithOneDotPerTile) {
-  Script({2, 4, 1});
-  StartSaver(1024, 768);
-  Tick();
-  EXPECT_EQ(IntroTicks, 1);
-  Raster expected = headless::Screen();
-  for (int col = 0; col < 8; ++col)
-    for (int row = 0; row < 8; ++row) expected.SetPixel(col * 128, row * 96, kFrameLine);
-  EXPECT_EQ(headless::Window(), expected);
-  EXPECT_EQ(headless::PresentCount(), 1);
-}
-
 TEST_F(FrameComposition, TheIntroEndsWithABlackFramedHoleAndFullFrames) {
   Script({7, 0, 3});
   StartSaver(1024, 768);
