@@ -8,14 +8,6 @@ constexpr Color kBlack = Rgb(0, 0, 0);
 
 class FrameComposition : public CoreTest {
  protected:
-  // Starts the saver with the first hole at (holeCol, holeRow) and the first
-  // move in `direction`, then plays the whole intro.
-  void StartAfterIntro(int width, int height, int holeCol, int holeRow, int direction) {
-    Script({holeCol - 1, holeRow - 1, direction, 0, 1, 2, 3, 0, 1, 2, 3});
-    StartSaver(width, height);
-    Tick(kIntroLength);
-  }
-
   static bool CellIsBlack(int col, int row) {
     const Raster& window = headless::Window();
     for (int y = (row - 1) * TileHeight; y < row * TileHeight; ++y)
@@ -57,27 +49,6 @@ TEST_F(FrameComposition, TheIntroEndsWithABlackFramedHoleAndFullFrames) {
   EXPECT_EQ(TileTop[8][2], 96);
   Tick();
   EXPECT_EQ(TileTop[8][2], 88);
-}
-
-TEST_F(FrameComposition, TheLeftoverStripIsBlackUnlessTheLiftedTileReachesIntoIt) {
-  StartAfterIntro(1366, 768, 8, 2, 1);  // the last column's top tile slides down
-  const auto stripPainted = [] {
-    int painted = 0;
-    for (int y = 0; y < 768; ++y)
-      for (int x = 1360; x < 1366; ++x) painted += headless::Window().Pixel(x, y) != kBlack;
-    return painted;
-  };
-  for (int tick = 0; tick < 2; ++tick) EXPECT_EQ(stripPainted(), 0);
-  Tick(6);  // mid-way: grown by 24 on every side, all six strip columns
-  EXPECT_EQ(stripPainted(), 6 * (96 + 2 * 24));
-  Tick(6);
-  EXPECT_EQ(stripPainted(), 0);  // arrived, at rest again
-  // In the intro, the bottom rows of a 1600 x 900 screen stay black.
-  ResetState();
-  StartSaver(1600, 900);
-  Tick(50);
-  for (int x = 0; x < 1600; x += 7)
-    for (int y = 896; y < 900; ++y) ASSERT_EQ(headless::Window().Pixel(x, y), kBlack);
 }
 
 TEST_F(FrameComposition, NoFrameIsComposedAfterTheBuffersAreReleased) {
