@@ -8,7 +8,7 @@ from wine_harness import Session, load_image, run_cases
 
 TITLE = "Quillmere Screensaver 1.0"
 URL = "http://www.quillmere.example/"
-MINIBMP = Path(__file__).resolve().parents[2] / "resources" / "minibmp.bmp"
+MINIBMP = Path(__file__).resolve().parents[3] / "win32" / "resources" / "minibmp.bmp"
 
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
