@@ -14,7 +14,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
-from wine_harness import Session, base_prefix, scr_path  # noqa: E402
+from wine_harness import Session, _wine_env, base_prefix, scr_path, wine_loader  # noqa: E402
 
 SCREEN = (1024, 768)
 SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
@@ -54,10 +54,10 @@ def on_virtual_screen(road):
 
 
 def on_this_display(road):
-    env = dict(os.environ, WINEPREFIX=str(base_prefix()), WINEARCH="win32", WINEDEBUG="-all")
+    env = _wine_env(base_prefix())
     if road == "/p":
         sys.exit("the preview needs a host window: run ./run.sh /p without DISPLAY")
-    sys.exit(subprocess.run(["wine", str(scr_path()), road], env=env).returncode)
+    sys.exit(subprocess.run([wine_loader(), str(scr_path()), road], env=env).returncode)
 
 
 def main():
