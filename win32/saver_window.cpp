@@ -48,6 +48,11 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) MForm.FormActivate();
       return 0;
+    case WM_ACTIVATEAPP:
+      // Another application took the foreground (Alt+Tab, Win+R): the saver
+      // must not stay behind it, or the session lock would wait for it.
+      if (!wParam) PostMessageA(window, WM_CLOSE, 0, 0);
+      return 0;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel: no black flash in between
     case WM_PAINT: {
