@@ -106,5 +106,25 @@ def case_clicks_open_the_site():
         assert s.wait_exit(proc, 10) == 0
 
 
+def case_double_click_opens_once():
+    """A double click is one click and then a double-click event: one open."""
+    with Session("settings-double-click") as s:
+        proc, dialog = open_dialog(s)
+        ox, oy = dialog.client_origin
+        for n, control in enumerate(dialog.children, start=1):
+            left, top, right, bottom = control.rect
+            s.move_mouse(ox + (left + right) // 2, oy + (top + bottom) // 2)
+            s._x("xdotool", "click", "--repeat", "2", "--delay", "60", "1")
+            deadline = time.monotonic() + 15
+            while len(s.browser_log()) < n:
+                assert time.monotonic() < deadline, f"no address opened for {control}"
+                time.sleep(0.1)
+            time.sleep(2.0)  # time for a second opening to show up
+            assert s.browser_log() == [URL] * n, (control, s.browser_log())
+            time.sleep(0.6)
+        s.close_window(TITLE)
+        assert s.wait_exit(proc, 10) == 0
+
+
 if __name__ == "__main__":
     run_cases(globals())
