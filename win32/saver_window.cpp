@@ -101,6 +101,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void RunSaverWindow() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
+  windowClass.style = CS_OWNDC;  // one DC for the life of the window
   windowClass.lpfnWndProc = MFormProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMERE));
