@@ -64,7 +64,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_TIMER:
-      MForm.MTimerTimer();
+      if (win32::TimerTickWanted()) MForm.MTimerTimer();
       return 0;
     case WM_MOUSEMOVE:
       MForm.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

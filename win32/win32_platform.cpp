@@ -13,6 +13,8 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 
 HWND saverWindow = nullptr;
+HDC windowDc = nullptr;  // the class's own DC (CS_OWNDC), valid while the window lives
+bool timerEnabled = false;
 
 // The screen as it was when opened: one 24-bit top-down DIB section.
 struct ScreenPicture {
@@ -38,7 +40,15 @@ BITMAPINFO DescribeRaster(const Raster& raster) {
 
 namespace win32 {
 
-void BindSaverWindow(HWND window) { saverWindow = window; }
+void BindSaverWindow(HWND window) {
+  saverWindow = window;
+  windowDc = window != nullptr ? GetDC(window) : nullptr;
+}
+
+bool TimerTickWanted() {
+  if (!timerEnabled) KillTimer(saverWindow, kTimerId);
+  return timerEnabled;
+}
 
 }  // namespace win32
 
@@ -91,8 +101,7 @@ void CopyScreenRect(int left, int top, Raster& into) {
 }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
-  // The window class has its own DC (CS_OWNDC): no GetDC/ReleaseDC per tick.
-  const HDC dc = GetDC(saverWindow);
+  const HDC dc = windowDc;
   for (const Rect& area : damage) {
     // The damaged rows alone, described as a DIB of their own, so that the
     // source rectangle spans the whole DIB's height and no row-order
@@ -103,14 +112,14 @@ void PresentFrame(const Raster& frame, const Damage& damage) {
     SetDIBitsToDevice(dc, area.left, area.top, DWORD(width), DWORD(height), area.left, 0, 0,
                       UINT(height), frame.Row(area.top), &info, DIB_RGB_COLORS);
   }
-  ReleaseDC(saverWindow, dc);
 }
 
+// Every tick disables the timer and enables it again, and SetTimer on a
+// running timer restarts its interval: so a disabled timer is only killed if
+// a tick of it still arrives (TimerTickWanted), one call less per tick.
 void EnableTimer(bool enabled) {
-  if (enabled)
-    SetTimer(saverWindow, kTimerId, MForm_unit::kTimerInterval, nullptr);
-  else
-    KillTimer(saverWindow, kTimerId);
+  timerEnabled = enabled;
+  if (enabled) SetTimer(saverWindow, kTimerId, MForm_unit::kTimerInterval, nullptr);
 }
 
 int ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
