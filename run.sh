@@ -14,5 +14,14 @@ cmake --build build/win -j "$jobs" >/dev/null
 cmake -S . -B build/native >/dev/null
 cmake --build build/native -j "$jobs" --target quillmere-sample >/dev/null
 
-QUILLMERE_WIN_BUILD="$PWD/build/win" QUILLMERE_WINE_WORK="$PWD/build/run-wine" \
+# Without 32-bit support the x86_64 build runs, in a 64-bit prefix.
+source scripts/wine-arch.sh
+arch=$(wine_arch)
+if [ "$arch" = win64 ]; then
+  build_win64 "$jobs" >/dev/null
+  echo "Wine: this machine cannot run 32-bit code; running the x86_64 build in a win64 prefix"
+fi
+
+QUILLMERE_WIN_BUILD="$PWD/build/win" QUILLMERE_WIN64_BUILD="$PWD/build/win64" \
+  QUILLMERE_WINE_ARCH="$arch" QUILLMERE_WINE_WORK="$PWD/build/run-wine" \
   exec python3 scripts/run_saver.py "$@"

@@ -12,7 +12,20 @@ jobs=$(nproc)
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DQUILLMERE_WERROR=ON
 cmake --build build/win -j "$jobs"
 
-cmake -S . -B build/native -DQUILLMERE_WERROR=ON -DQUILLMERE_WIN_BUILD="$PWD/build/win"
+# The Wine suite runs the shipped 32-bit build where 32-bit code runs, else
+# the same sources built for x86_64 in 64-bit prefixes.
+source scripts/wine-arch.sh
+wine_cmake_args=(-DQUILLMERE_WIN_BUILD="$PWD/build/win")
+if [ "$(wine_arch)" = win64 ]; then
+  build_win64 "$jobs" -DQUILLMERE_WERROR=ON
+  wine_cmake_args+=(-DQUILLMERE_WIN64_BUILD="$PWD/build/win64" -DQUILLMERE_WINE_ARCH=win64)
+  echo "Wine suite: this machine cannot run 32-bit code; running the x86_64 build in win64 prefixes"
+else
+  wine_cmake_args+=(-DQUILLMERE_WINE_ARCH=win32)
+  echo "Wine suite: running the 32-bit quillmere.scr in win32 prefixes"
+fi
+
+cmake -S . -B build/native -DQUILLMERE_WERROR=ON "${wine_cmake_args[@]}"
 cmake --build build/native -j "$jobs"
 python3 scripts/check_timeouts.py build/native
 ctest --test-dir build/native --output-on-failure -j "$jobs"

@@ -2,7 +2,8 @@
 # only those missing, so each script works alone on a fresh Debian 12.
 
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+                  wine wine32:i386 wine64
                   xvfb xdotool x11-apps imagemagick)
 # libFuzzer ships in clang's runtime package.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)

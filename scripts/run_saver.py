@@ -14,11 +14,50 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
-from wine_harness import Session, base_prefix, scr_path  # noqa: E402
+from wine_harness import Session, _wine_env, base_prefix, load_image, scr_path, wine_loader  # noqa: E402
+from test_run import TITLE, Board, decode, intro_line_length, raw_screenshot  # noqa: E402
 
 SCREEN = (1024, 768)
 SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
 OUT = ROOT / "out"
+GIF_SECONDS = 4.0
+
+
+def shoot_saver(session, desktop):
+    """Screenshots at moments read off the saver's own window: the intro with
+    its lines half grown, then two shuffle shots each with a tile mid-slide
+    (no cell wholly black), then a few seconds of frames as a GIF."""
+    session.wait_window(TITLE, timeout=30)
+    board = lambda shot: Board(shot, desktop)
+    shots, deadline = {}, time.monotonic() + 20
+    while len(shots) < 3 and time.monotonic() < deadline:
+        shot = decode(raw_screenshot(session))
+        b = board(shot)
+        if "intro" not in shots:
+            if intro_line_length(b) >= b.tw // 2:
+                shots["intro"] = shot
+            continue
+        if intro_line_length(b) < b.tw:
+            continue  # still the intro
+        if not any(b.is_black(col, row) for col in range(8) for row in range(8)):
+            shots["shuffle" if "shuffle" not in shots else "shuffle-later"] = shot
+            time.sleep(1.0)
+    for name, shot in shots.items():
+        path = OUT / f"wine-{name}.png"
+        shot.save(path)
+        print(path.relative_to(ROOT))
+    raws, start = [], time.monotonic()
+    while time.monotonic() < start + GIF_SECONDS:
+        raws.append(raw_screenshot(session))
+    frames = session.artifact("frames")
+    frames.mkdir()
+    for i, raw in enumerate(raws):
+        decode(raw).save(frames / f"{i:04d}.png")
+    delay = round(100 * GIF_SECONDS / len(raws))  # in 1/100 s, as the frames were taken
+    gif = OUT / "wine-shuffle.gif"
+    subprocess.run(["convert", "-delay", str(delay), "-loop", "0", *sorted(frames.glob("*.png")),
+                    "-resize", "50%", "-layers", "Optimize", str(gif)], check=True)
+    print(f"{gif.relative_to(ROOT)} ({len(raws)} frames)")
 
 
 def start_preview(session):
@@ -45,7 +84,8 @@ def on_virtual_screen(road):
             moments = [("settings", 3.0)]
         else:
             s.start(["/s"])
-            moments = [("intro", 1.2), ("shuffle", 3.0), ("shuffle-later", 2.0)]
+            shoot_saver(s, load_image(desktop))
+            return
         for name, wait in moments:
             time.sleep(wait)
             path = OUT / f"wine-{name}.png"
@@ -54,10 +94,10 @@ def on_virtual_screen(road):
 
 
 def on_this_display(road):
-    env = dict(os.environ, WINEPREFIX=str(base_prefix()), WINEARCH="win32", WINEDEBUG="-all")
+    env = _wine_env(base_prefix())
     if road == "/p":
         sys.exit("the preview needs a host window: run ./run.sh /p without DISPLAY")
-    sys.exit(subprocess.run(["wine", str(scr_path()), road], env=env).returncode)
+    sys.exit(subprocess.run([wine_loader(), str(scr_path()), road], env=env).returncode)
 
 
 def main():

@@ -51,8 +51,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
       const auto control = reinterpret_cast<HWND>(lParam);
       const WORD code = HIWORD(wParam);
-      // A quick second click arrives as a double click; it is a click too.
-      if (code != STN_CLICKED && code != STN_DBLCLK) break;
+      // A double click also sends STN_CLICKED for its first click; its own
+      // STN_DBLCLK is not a second click.
+      if (code != STN_CLICKED) break;
       if (control == form.LogoImage) form.LogoImageClick();
       if (control == form.Label1) form.Label1Click();
       if (control == form.Label2) form.Label2Click();
@@ -154,6 +155,11 @@ HWND CreateMSetup() {
   windowClass.lpszClassName = kClassName;
   RegisterClassExA(&windowClass);
 
+  // The dialog's geometry is in fixed pixels: created outside the saver's
+  // per-monitor awareness, Windows scales it to the screen's DPI.
+  if (win32::SetThreadDpiContext(win32::kDpiUnawareGdiScaled) == nullptr)
+    win32::SetThreadDpiContext(win32::kDpiUnaware);
+
   RECT outer{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, kStyle, FALSE, 0);
   const int width = outer.right - outer.left;
@@ -163,6 +169,7 @@ HWND CreateMSetup() {
 
   MSetup.Handle = CreateWindowExA(0, kClassName, "Quillmere Screensaver 1.0", kStyle, left, top,
                                   width, height, nullptr, nullptr, instance, nullptr);
+  if (MSetup.Handle == nullptr) return nullptr;
   MSetup.CreateControls();
   MSetup.FormCreate();
   return MSetup.Handle;

@@ -1,5 +1,7 @@
 // quillmere.scr: reads the screensaver switch and takes one of three roads:
 // the preview painter, the settings dialog, or the full-screen saver.
+#include <objbase.h>
+
 #include <string>
 
 #include "win32/win32_services.h"
@@ -11,13 +13,20 @@
 namespace {
 
 SaverMode Mode = smRun;
+constexpr int kNoDialogExitCode = 1;
 
 int RunConfigure() {
   win32::SetApplicationTitle("Quillmere Screensaver");
+  // The shell may use COM to open the site.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const HWND dialog = MSetup_unit::CreateMSetup();
+  // No dialog, nothing would ever end the message loop.
+  if (dialog == nullptr) return kNoDialogExitCode;
   // SW_SHOWDEFAULT applies the show state the process was started with.
   ShowWindow(dialog, SW_SHOWDEFAULT);
-  return win32::RunMessageLoop();
+  const int code = win32::RunMessageLoop();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return code;
 }
 
 int RunSaver() {

@@ -35,6 +35,13 @@ int RunPreview(const std::string& secondArgument) {
     win32::WaitForMessageOrTimeout(kWaitPollMs);
   }
 
+  // Measure and paint in the host's DPI context, not in our per-monitor one.
+  win32::SetThreadDpiContext(win32::WindowDpiContext(host));
+  // One look at the queue tells the launcher that we are idle (no busy
+  // cursor over its window) before the painting loop holds the thread.
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+
   RECT window;
   GetWindowRect(host, &window);
   const int width = window.right - window.left + 1;

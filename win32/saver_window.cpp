@@ -48,6 +48,11 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) MForm.FormActivate();
       return 0;
+    case WM_ACTIVATEAPP:
+      // Another application took the foreground (Alt+Tab, Win+R): the saver
+      // must not stay behind it, or the session lock would wait for it.
+      if (!wParam) PostMessageA(window, WM_CLOSE, 0, 0);
+      return 0;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel: no black flash in between
     case WM_PAINT: {
@@ -59,7 +64,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_TIMER:
-      MForm.MTimerTimer();
+      if (win32::TimerTickWanted()) MForm.MTimerTimer();
       return 0;
     case WM_MOUSEMOVE:
       MForm.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -96,6 +101,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 void RunSaverWindow() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass{};
+  windowClass.style = CS_OWNDC;  // one DC for the life of the window
   windowClass.lpfnWndProc = MFormProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMERE));

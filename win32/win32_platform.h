@@ -6,5 +6,7 @@ namespace win32 {
 
 // The window that receives frames, timer ticks and close requests.
 void BindSaverWindow(HWND window);
+// Whether a timer tick that arrived should run; kills a disabled timer.
+bool TimerTickWanted();
 
 }  // namespace win32

@@ -36,4 +36,15 @@ HICON LoadResourceIcon(int id);
 // "open" on `target` through the shell, maximized; the result is not examined.
 void OpenWithShell(HWND owner, const std::string& target);
 
+// The calling thread's DPI awareness context, where Windows has them (10
+// version 1607 on); elsewhere these do nothing and return nullptr. The
+// functions are looked up at run time so that older Windows still start.
+using DpiContext = HANDLE;
+inline const DpiContext kDpiUnawareGdiScaled = reinterpret_cast<DpiContext>(-5);
+inline const DpiContext kDpiUnaware = reinterpret_cast<DpiContext>(-1);
+// The context the window was created in.
+DpiContext WindowDpiContext(HWND window);
+// Sets the thread's context; returns the one before, or nullptr on failure.
+DpiContext SetThreadDpiContext(DpiContext context);
+
 }  // namespace win32

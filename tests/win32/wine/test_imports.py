@@ -3,14 +3,14 @@
 names system DLLs only, never the compiler's runtime DLLs."""
 import subprocess
 
-from wine_harness import run_cases, scr_path
+from wine_harness import run_cases, shipped_scr_path
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "advapi32.dll",
                "msvcrt.dll", "comctl32.dll", "ole32.dll"}
 
 
 def case_import_table():
-    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(scr_path())],
+    dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", str(shipped_scr_path())],
                           capture_output=True, text=True, check=True).stdout
     dlls = {line.split(":", 1)[1].strip().lower()
             for line in dump.splitlines() if line.strip().startswith("DLL Name:")}

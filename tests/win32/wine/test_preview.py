@@ -7,7 +7,7 @@ from pathlib import Path
 
 from wine_harness import Session, load_image, run_cases
 
-MINIBMP = Path(__file__).resolve().parents[2] / "resources" / "minibmp.bmp"
+MINIBMP = Path(__file__).resolve().parents[3] / "win32" / "resources" / "minibmp.bmp"
 HOST_BACKGROUND = bytes((255, 0, 255))
 NO_HOST_WINDOW = 2
 # How soon after the host hides its window the painter must be gone.

@@ -142,18 +142,33 @@ def check_intro(board, desktop):
     assert board.strips_black()
 
 
-def watch_intro(session, desktop, seconds=2.5):
-    """Screenshots from the start on: the intro's shots pass check_intro and
-    their lines grow. Returns the line lengths seen."""
-    raws, deadline = [], time.monotonic() + seconds
-    while time.monotonic() < deadline:
+def watch_intro(session, desktop, proc, seconds=2.5):
+    """Screenshots from the start until `seconds` after the saver's window
+    appears. Until the lines have grown to full length each shows the
+    desktop untouched or an intro frame (check_intro): never a black or
+    half-painted screen, so the first thing painted is the desktop. The
+    lines grow. Returns the line lengths seen."""
+    raws, appeared = [], None
+    deadline = time.monotonic() + 20
+    while appeared is None or time.monotonic() < appeared + seconds:
+        assert time.monotonic() < deadline, "the saver's window never appeared"
+        assert session.is_running(proc), "the saver ended"
         raws.append(raw_screenshot(session))
+        if appeared is None:
+            window = session.find_window(TITLE)
+            if window is not None and window.visible:
+                appeared = time.monotonic()
     lengths = []
     for raw in raws:
-        board = Board(decode(raw), desktop)
+        shot = decode(raw)
+        if shot.data == desktop.data:
+            continue
+        board = Board(shot, desktop)
         a = intro_line_length(board)
-        if 0 < a < board.tw:
-            check_intro(board, desktop)
+        if a >= board.tw:
+            break
+        check_intro(board, desktop)
+        if a:
             lengths.append(a)
     assert len(set(lengths)) >= 2, lengths
     assert lengths == sorted(lengths), lengths
@@ -187,7 +202,7 @@ def run_saver(width, height):
     with Session(f"run-{width}x{height}", screen=(width, height)) as s:
         desktop = make_desktop(s, width, height)
         proc = s.start(["/s"])
-        lengths = watch_intro(s, desktop)
+        lengths = watch_intro(s, desktop, proc)
         print(f"{len(lengths)} intro screenshots, lines growing from {lengths[0]} to "
               f"{lengths[-1]} pixels of {width // 8}")
         window = s.wait_window(TITLE)

@@ -8,7 +8,7 @@ from wine_harness import Session, load_image, run_cases
 
 TITLE = "Quillmere Screensaver 1.0"
 URL = "http://www.quillmere.example/"
-MINIBMP = Path(__file__).resolve().parents[2] / "resources" / "minibmp.bmp"
+MINIBMP = Path(__file__).resolve().parents[3] / "win32" / "resources" / "minibmp.bmp"
 
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
@@ -102,6 +102,26 @@ def case_clicks_open_the_site():
             assert s.is_running(proc)
             assert [w.hwnd for w in s.windows(TITLE)] == [dialog.hwnd]
             time.sleep(0.6)  # keep the next click from joining a double click
+        s.close_window(TITLE)
+        assert s.wait_exit(proc, 10) == 0
+
+
+def case_double_click_opens_once():
+    """A double click is one click and then a double-click event: one open."""
+    with Session("settings-double-click") as s:
+        proc, dialog = open_dialog(s)
+        ox, oy = dialog.client_origin
+        for n, control in enumerate(dialog.children, start=1):
+            left, top, right, bottom = control.rect
+            s.move_mouse(ox + (left + right) // 2, oy + (top + bottom) // 2)
+            s._x("xdotool", "click", "--repeat", "2", "--delay", "60", "1")
+            deadline = time.monotonic() + 15
+            while len(s.browser_log()) < n:
+                assert time.monotonic() < deadline, f"no address opened for {control}"
+                time.sleep(0.1)
+            time.sleep(2.0)  # time for a second opening to show up
+            assert s.browser_log() == [URL] * n, (control, s.browser_log())
+            time.sleep(0.6)
         s.close_window(TITLE)
         assert s.wait_exit(proc, 10) == 0
 

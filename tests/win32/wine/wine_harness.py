@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """End-to-end harness: runs quillmere.scr and the test-only Win32 hosts under
-32-bit Wine on a private Xvfb, and judges them from outside. Python stdlib only.
+Wine on a private Xvfb, and judges them from outside. Python stdlib only.
 
     from wine_harness import Session
     with Session("dialog", screen=(1024, 768)) as s:
@@ -20,7 +20,11 @@ set_root_picture(png), load_image(path), is_running(proc), kill(proc),
 browser_log() (URLs the shell opened), artifact(name) (a path kept after the
 run). A Session owns everything it starts and ends it by PID on exit.
 
-Prefixes: one 32-bit prefix is initialised once per build (under
+Prefixes: where 32-bit code runs, the shipped 32-bit build runs in win32
+prefixes; where it cannot (no IA-32 emulation in the kernel), the x86_64
+build of the same sources ($QUILLMERE_WIN64_BUILD) runs in win64 prefixes
+with the wine64 loader ($QUILLMERE_WINE_ARCH overrides the choice). One
+prefix is initialised once per build (under
 $QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init`
 does it ahead, and sessions wait for it under a lock) and copied per session.
 The cross build is found through $QUILLMERE_WIN_BUILD.
@@ -38,16 +42,57 @@ import time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
+WINE32, WINESERVER32 = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"
+WINE64, WINESERVER64 = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
 BROWSER_STUB = HERE / "record_browser.sh"
 # Directories of the prefix that Wine only reads; the copies hard-link them.
 SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs")
 
 
 def win_build():
+    """The shipped 32-bit cross build."""
     build = os.environ.get("QUILLMERE_WIN_BUILD")
     if not build:
         sys.exit("QUILLMERE_WIN_BUILD must name the cross build folder")
     return Path(build).resolve()
+
+
+def runs_32bit_code():
+    """Whether this kernel runs 32-bit Linux programs such as Wine's 32-bit
+    loader; without IA-32 emulation it fails with an exec format error."""
+    try:
+        return subprocess.run([WINE32, "--version"], capture_output=True,
+                              timeout=30).returncode == 0
+    except OSError:
+        return False
+
+
+def wine_arch():
+    """win32 (the shipped build in 32-bit prefixes) or win64 (the same
+    sources built for x86_64, where 32-bit code cannot run)."""
+    arch = os.environ.get("QUILLMERE_WINE_ARCH")
+    if arch not in ("win32", "win64"):
+        arch = "win32" if runs_32bit_code() else "win64"
+        os.environ["QUILLMERE_WINE_ARCH"] = arch
+    return arch
+
+
+def run_build():
+    """The cross build whose programs run under Wine."""
+    if wine_arch() == "win32":
+        return win_build()
+    build = os.environ.get("QUILLMERE_WIN64_BUILD")
+    if not build:
+        sys.exit("QUILLMERE_WIN64_BUILD must name the x86_64 cross build folder")
+    return Path(build).resolve()
+
+
+def wine_loader():
+    return WINE32 if wine_arch() == "win32" else WINE64
+
+
+def wineserver():
+    return WINESERVER32 if wine_arch() == "win32" else WINESERVER64
 
 
 def work_dir():
@@ -57,17 +102,22 @@ def work_dir():
     return path.resolve()
 
 
-def scr_path():
+def shipped_scr_path():
     return win_build() / "quillmere.scr"
 
 
+def scr_path():
+    return run_build() / "quillmere.scr"
+
+
 def host_path(name):
-    return win_build() / "tests" / "win32" / "wine" / "hosts" / f"{name}.exe"
+    return run_build() / "tests" / "win32" / "wine" / "hosts" / f"{name}.exe"
 
 
 def _wine_env(prefix, **extra):
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEARCH="win32", WINEDEBUG="-all",
+    env.update(WINEPREFIX=str(prefix), WINEARCH=wine_arch(), WINEDEBUG="-all",
+               WINELOADER=wine_loader(), WINESERVER=wineserver(),
                # No Mono or Gecko installer dialogs.
                WINEDLLOVERRIDES="mscoree,mshtml=")
     env.update(extra)
@@ -75,14 +125,15 @@ def _wine_env(prefix, **extra):
 
 
 def _base_stamp():
-    version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
-    return f"{version.strip()}\n{BROWSER_STUB}\n"
+    version = subprocess.run([wine_loader(), "--version"], capture_output=True,
+                             text=True).stdout
+    return f"{version.strip()} {wine_arch()}\n{BROWSER_STUB}\n"
 
 
 def base_prefix():
     """The initialised prefix shared by all sessions; made on first use."""
     work = work_dir()
-    base = work / "base-prefix"
+    base = work / f"base-prefix-{wine_arch()}"
     stamp = base / ".quillmere-ready"
     with open(work / "base-prefix.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
@@ -94,14 +145,14 @@ def base_prefix():
         env.pop("DISPLAY", None)
         run = lambda *args: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL, timeout=300)
-        run("wineboot", "-i")
+        run(wine_loader(), "wineboot", "-i")
         # Without a window manager Wine waits ~2 s on every hide; unmanaged
         # windows close at once.
-        run("wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
             "/d", "N", "/f")
-        run("wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
             "/d", str(BROWSER_STUB), "/f")
-        run("wineserver", "-w")
+        run(wineserver(), "-w")
         stamp.write_text(expected)
         return base
 
@@ -238,9 +289,9 @@ class Session:
         for proc in self._procs:
             self.kill(proc)
         # Ends this prefix's own server and whatever still runs in it.
-        subprocess.run(["wineserver", "-k"], env=_wine_env(self.prefix),
+        subprocess.run([wineserver(), "-k"], env=_wine_env(self.prefix),
                        stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=_wine_env(self.prefix), timeout=30,
+        subprocess.run([wineserver(), "-w"], env=_wine_env(self.prefix), timeout=30,
                        stderr=subprocess.DEVNULL)
         if self._xvfb is not None:
             self._xvfb.kill()
@@ -275,7 +326,7 @@ class Session:
         exe = exe or scr_path()
         popen.setdefault("stdout", subprocess.DEVNULL)
         popen.setdefault("stderr", subprocess.DEVNULL)
-        proc = subprocess.Popen(["wine", str(exe), *args], env=self.env, **popen)
+        proc = subprocess.Popen([wine_loader(), str(exe), *args], env=self.env, **popen)
         self._procs.append(proc)
         return proc
 
@@ -327,7 +378,7 @@ class Session:
         # still starting up never gets going; a fresh one does.
         for attempt in range(attempts):
             try:
-                result = subprocess.run(["wine", str(host_path("wininfo")), *map(str, args)],
+                result = subprocess.run([wine_loader(), str(host_path("wininfo")), *map(str, args)],
                                         env=self.env, capture_output=True, text=True,
                                         timeout=3 if attempt + 1 < attempts else 30)
                 return result.stdout
@@ -424,6 +475,7 @@ def run_cases(namespace):
 
 if __name__ == "__main__":
     if sys.argv[1:] == ["init"]:
+        print(f"Wine suite: {wine_arch()} prefixes, {wine_loader()}, {scr_path()}")
         print(base_prefix())
     else:
         sys.exit("usage: wine_harness.py init")

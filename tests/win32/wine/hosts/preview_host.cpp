@@ -1,11 +1,17 @@
 // Test-only stand-in for the host's display settings: owns a borderless
 // window that a preview can paint into, and shows, hides or destroys it when
-// told on standard input.
+// told on standard input. It also serves as a passer-by over the saver:
+// "over" shows it topmost without taking the foreground (as a notification
+// does), "activate" shows it and takes the foreground (as Alt+Tab does).
+// Wine keeps a copy of every window's pixels, so a window that goes away
+// never leaves lost pixels behind it as Windows without composition does;
+// "stain N" stands in for that: it paints the host's rectangle of window N
+// in the host's colour and marks it invalid, as the system does.
 //
 //   preview_host.exe LEFT TOP WIDTH HEIGHT
-//   stdin:  show | hide | destroy | quit      (one per line)
-//   stdout: "handle N" at start, then "shown" / "hidden" / "destroyed" after
-//           each change has been made.
+//   stdin:  show | over | activate | stain N | hide | destroy | quit
+//   stdout: "handle N" at start, then "shown" / "stained" / "hidden" /
+//           "destroyed" after each change has been made.
 #include <windows.h>
 
 #include <cstdio>
@@ -15,7 +21,7 @@
 namespace {
 
 constexpr UINT kCommand = WM_APP + 1;
-enum Command : WPARAM { kShow, kHide, kDestroy, kQuit };
+enum Command : WPARAM { kShow, kOver, kActivate, kStain, kHide, kDestroy, kQuit };
 
 // The host's own background, so that a screenshot tells it from the picture.
 constexpr COLORREF kBackground = RGB(255, 0, 255);
@@ -25,10 +31,17 @@ DWORD WINAPI ReadCommands(void* mainThread) {
   char line[64];
   while (std::fgets(line, sizeof line, stdin) != nullptr) {
     Command command = kQuit;
+    LPARAM argument = 0;
     if (std::strncmp(line, "show", 4) == 0) command = kShow;
+    else if (std::strncmp(line, "over", 4) == 0) command = kOver;
+    else if (std::strncmp(line, "activate", 8) == 0) command = kActivate;
+    else if (std::strncmp(line, "stain ", 6) == 0) {
+      command = kStain;
+      argument = LPARAM(std::strtoull(line + 6, nullptr, 10));
+    }
     else if (std::strncmp(line, "hide", 4) == 0) command = kHide;
     else if (std::strncmp(line, "destroy", 7) == 0) command = kDestroy;
-    PostThreadMessageA(thread, kCommand, command, 0);
+    PostThreadMessageA(thread, kCommand, command, argument);
     if (command == kQuit) return 0;
   }
   PostThreadMessageA(thread, kCommand, kQuit, 0);
@@ -77,6 +90,31 @@ int main(int argc, char** argv) {
           UpdateWindow(window);
           Say("shown");
           break;
+        case kOver:
+          SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+          UpdateWindow(window);
+          Say("shown");
+          break;
+        case kActivate:
+          SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+          SetForegroundWindow(window);
+          UpdateWindow(window);
+          Say("shown");
+          break;
+        case kStain: {
+          const auto target = reinterpret_cast<HWND>(message.lParam);
+          const RECT area{left, top, left + width, top + height};
+          const HDC dc = GetDC(target);
+          const HBRUSH brush = CreateSolidBrush(kBackground);
+          FillRect(dc, &area, brush);
+          DeleteObject(brush);
+          ReleaseDC(target, dc);
+          GdiFlush();
+          InvalidateRect(target, &area, FALSE);
+          Say("stained");
+          break;
+        }
         case kHide:
           ShowWindow(window, SW_HIDE);
           Say("hidden");
