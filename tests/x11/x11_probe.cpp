@@ -5,6 +5,7 @@
 //   x11_probe shot root|ID OUT.png
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
 //   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
+//   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -129,6 +130,14 @@ int Match(int count, char** paths) {
   return 1;
 }
 
+int Scale(const std::string& in, int width, int height, const std::string& out) {
+  const Raster picture = ReadPng(in);
+  Raster scaled(width, height);
+  scaled.StretchDraw({0, 0, width, height}, picture);
+  WritePng(out, scaled);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,11 +146,13 @@ int main(int argc, char** argv) {
     if (command == "set-root" && argc == 3) return SetRoot(argv[2]);
     if (command == "shot" && argc == 4) return Shot(argv[2], argv[3]);
     if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (command == "scale" && argc == 6)
+      return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     if (command == "match" && argc >= 4) return Match(argc - 2, argv + 2);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | window W H | match SHOT FRAME...\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | window W H | match SHOT FRAME... | scale IN W H OUT\n");
   return 2;
 }
