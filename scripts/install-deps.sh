@@ -4,6 +4,9 @@
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix mingw-w64-tools wine wine32:i386
                   xvfb xdotool x11-apps imagemagick)
+# The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
+# display, the real screensaver daemon, and a pointer and keyboard to drive.
+X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool xscreensaver)
 
 missing_packages() {
   local package

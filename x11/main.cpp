@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -255,7 +256,6 @@ class Hack {
     form.FormClose();
     x11::ReleaseImage();
     if (ownWindow_) XDestroyWindow(display_, window_);
-    XCloseDisplay(display_);
     return status;
   }
 
@@ -270,6 +270,8 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
   displayName = name ? name : "";
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) throw x11::BadInput("cannot open display \"" + displayName + "\"");
+  // Closed on every way out, refusals included.
+  const std::unique_ptr<Display, int (*)(Display*)> connection(display, XCloseDisplay);
   XSetIOErrorHandler(LostConnection);
   const int screen = DefaultScreen(display);
   const Window root = RootWindow(display, screen);

@@ -41,7 +41,8 @@ def shot_tick(s, frames, hack, window="root"):
     it equals, among all the ticks it can have reached."""
     shot = s.shot(window)
     last = ticks_by(hack)
-    tick = s.match(shot, frames, 1, last)
+    with s.paused(hack.pid):
+        tick = s.match(shot, frames, 1, last)
     assert tick is not None, f"{shot} equals no renderer frame of ticks 1..{last}"
     return tick
 
@@ -215,6 +216,24 @@ def case_input_rules():
         time.sleep(0.5)
         xdotool(s, "click", 3)
         assert s.wait_exit(hack, 2) == 0, "a button did not end it"
+
+
+def case_install_layout():
+    """cmake --install puts the hack and its settings where the daemon looks."""
+    import tempfile
+    import xml.etree.ElementTree as ET
+    with tempfile.TemporaryDirectory() as prefix:
+        subprocess.run(["cmake", "--install", os.environ["QUILLMERE_BUILD"], "--prefix", prefix],
+                       check=True, capture_output=True, timeout=60)
+        hack = Path(prefix, "libexec", "xscreensaver", "quillmere")
+        assert hack.is_file() and os.access(hack, os.X_OK), "no executable hack installed"
+        config = ET.parse(Path(prefix, "share", "xscreensaver", "config", "quillmere.xml")).getroot()
+        assert config.tag == "screensaver" and config.get("name") == "quillmere"
+        assert config.get("_label")
+        description = config.find("_description").text.strip()
+        assert description and "\n" not in description, repr(description)
+        options = [e.tag for e in config if e.tag not in ("command", "_description")]
+        assert options == [], f"settings offer options: {options}"
 
 
 if __name__ == "__main__":

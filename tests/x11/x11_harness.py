@@ -189,6 +189,20 @@ class Session:
         records = [json.loads(line) for line in trace.read_text().splitlines()]
         return Frames(out, records, size or self.screen)
 
+    def paused(self, pid):
+        """Stops process pid while the block runs (a slow comparison must not
+        let it run past the rendered ticks)."""
+
+        class Pause:
+            def __enter__(self):
+                os.kill(pid, signal.SIGSTOP)
+
+            def __exit__(self, *exc):
+                os.kill(pid, signal.SIGCONT)
+                return False
+
+        return Pause()
+
     def match(self, shot, frames, first, last):
         """The tick in first..last whose renderer frame equals the shot, or None."""
         ticks = range(max(first, 1), min(last, frames.ticks) + 1)

@@ -63,6 +63,8 @@ int SetRoot(const std::string& path) {
                                       unsigned(picture.Height()), unsigned(DefaultDepth(display, screen)));
   const GC gc = XCreateGC(display, pixmap, 0, nullptr);
   XPutImage(display, pixmap, gc, image, 0, 0, 0, 0, unsigned(picture.Width()), unsigned(picture.Height()));
+  XDestroyImage(image);
+  XFreeGC(display, gc);
   XSetWindowBackgroundPixmap(display, root, pixmap);
   XClearWindow(display, root);
   // The pixmap outlives this process, as a desktop background does.
