@@ -204,6 +204,7 @@ class Hack {
  private:
   // False when there is nothing left to draw on.
   bool Handle(const XEvent& event) {
+    if (x11::NoteEvent(event)) return true;
     switch (event.type) {
       case Expose: {
         const XExposeEvent& e = event.xexpose;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace x11 {
 
@@ -54,10 +55,12 @@ void WriteImage(const Raster& from, Rect area, const PixelLayout& layout, std::u
   for (int y = top; y < bottom; ++y) {
     const std::uint8_t* in = from.Row(y) + left * Raster::kBytesPerPixel;
     std::uint8_t* out = image + std::size_t(y) * bytesPerLine + std::size_t(left) * bytes;
-    if (xrgb && !layout.msbFirst) {
+    if (xrgb && !layout.msbFirst && std::endian::native == std::endian::little) {
       // The usual layout: B, G, R, pad in memory, as the raster's B, G, R.
       for (int x = left; x < right; ++x, in += 3, out += 4) {
-        out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 0;
+        const std::uint32_t pixel = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
+                                    std::uint32_t(in[2]) << 16;
+        std::memcpy(out, &pixel, 4);  // one store a pixel; little-endian host
       }
       continue;
     }

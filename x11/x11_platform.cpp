@@ -33,6 +33,8 @@ Raster screen;  // the desktop at the window's size, while the core captures
 XImage* image = nullptr;
 XShmSegmentInfo segment{};
 bool shared = false;
+int completionEvent = -1;
+int putsInFlight = 0;  // shared puts the server may still be reading
 x11::PixelLayout layout;
 
 std::optional<x11::Clock::time_point> deadline;
@@ -83,7 +85,23 @@ XImage* MakeSharedImage(int width, int height) {
     XDestroyImage(img);
     return nullptr;
   }
+  completionEvent = XShmGetEventBase(display) + ShmCompletion;
   return img;
+}
+
+Bool IsCompletion(Display*, XEvent* event, XPointer) { return event->type == completionEvent; }
+
+// The server has read the shared image before anything writes it again; it
+// says so with an event, which has nearly always come in by the next frame.
+// A put that failed (its window gone) sends none: after a round trip, every
+// answer to earlier requests is in, so what is still missing never comes.
+void AwaitPuts() {
+  XEvent event;
+  while (putsInFlight > 0 && XCheckIfEvent(display, &event, IsCompletion, nullptr)) --putsInFlight;
+  if (putsInFlight == 0) return;
+  XSync(display, False);
+  while (putsInFlight > 0 && XCheckIfEvent(display, &event, IsCompletion, nullptr)) --putsInFlight;
+  putsInFlight = 0;
 }
 
 void MakeImage(int width, int height) {
@@ -136,9 +154,16 @@ Raster GrabWindow(Display* d, Drawable drawable, Visual* v, int x, int y, int wi
 std::optional<Clock::time_point> TimerDeadline() { return deadline; }
 bool CloseRequested() { return closeRequested; }
 
+bool NoteEvent(const XEvent& event) {
+  if (completionEvent < 0 || event.type != completionEvent) return false;
+  if (putsInFlight > 0) --putsInFlight;
+  return true;
+}
+
 void ReleaseImage() {
   if (image == nullptr) return;
   if (shared) {
+    AwaitPuts();
     XShmDetach(display, &segment);
     XSync(display, False);
     shmdt(segment.shmaddr);
@@ -171,6 +196,7 @@ void PresentFrame(const Raster& frame, const Damage& damage) {
   if (damage.Empty()) return;
   if (image == nullptr || image->width != frame.Width() || image->height != frame.Height())
     MakeImage(frame.Width(), frame.Height());
+  if (shared) AwaitPuts();
   auto* bits = reinterpret_cast<std::uint8_t*>(image->data);
   for (const Rect& area : damage) x11::WriteImage(frame, area, layout, bits, image->bytes_per_line);
   // A frame of several pieces reaches anyone watching whole.
@@ -179,17 +205,14 @@ void PresentFrame(const Raster& frame, const Damage& damage) {
   for (const Rect& area : damage) {
     const int x = area.left, y = area.top;
     const auto w = unsigned(area.right - area.left), h = unsigned(area.bottom - area.top);
-    if (shared)
-      XShmPutImage(display, window, gc, image, x, y, x, y, w, h, False);
-    else
+    if (shared) {
+      XShmPutImage(display, window, gc, image, x, y, x, y, w, h, True);
+      ++putsInFlight;
+    } else
       XPutImage(display, window, gc, image, x, y, x, y, w, h);
   }
   if (pieces) XUngrabServer(display);
-  // The server has read the shared image before the next frame writes it.
-  if (shared)
-    XSync(display, False);
-  else
-    XFlush(display);
+  XFlush(display);
 }
 
 void EnableTimer(bool enabled) {

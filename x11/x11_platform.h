@@ -24,6 +24,8 @@ Raster GrabWindow(Display* display, Drawable drawable, Visual* visual, int x, in
 // When the next tick is due; unset while the timer is stopped.
 std::optional<Clock::time_point> TimerDeadline();
 bool CloseRequested();
+// Takes note of an event of the shared memory extension: true if it was one.
+bool NoteEvent(const XEvent& event);
 // Gives back the shared memory and the image; the next frame makes new ones.
 void ReleaseImage();
 
