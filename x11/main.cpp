@@ -172,8 +172,11 @@ class Hack {
   // Returns the exit status.
   int Run() {
     const int fd = ConnectionNumber(display_);
+    // The socket is read only when poll finds something there: no empty
+    // read a tick.
+    int mode = QueuedAfterReading;
     while (true) {
-      while (XPending(display_)) {
+      for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
         XEvent event;
         XNextEvent(display_, &event);
         if (!Handle(event)) return Finish(0);
@@ -194,7 +197,8 @@ class Hack {
       pollfd waits[2] = {{fd, POLLIN, 0}, {signalPipe[0], POLLIN, 0}};
       if (poll(waits, 2, timeout) < 0 && errno != EINTR) return Finish(1);
       if (waits[1].revents) return Finish(0);
-      // A closed connection reads as end of file: XPending reports it as lost.
+      mode = waits[0].revents ? QueuedAfterReading : QueuedAlready;
+      // A closed connection reads as end of file, reported as lost.
       if (waits[0].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
     }
   }

@@ -57,10 +57,21 @@ void WriteImage(const Raster& from, Rect area, const PixelLayout& layout, std::u
     std::uint8_t* out = image + std::size_t(y) * bytesPerLine + std::size_t(left) * bytes;
     if (xrgb && !layout.msbFirst && std::endian::native == std::endian::little) {
       // The usual layout: B, G, R, pad in memory, as the raster's B, G, R.
-      for (int x = left; x < right; ++x, in += 3, out += 4) {
+      // Four pixels from three 32-bit loads, one store each (little-endian).
+      int x = left;
+      for (; x + 4 <= right; x += 4, in += 12, out += 16) {
+        std::uint32_t word[3], pixel[4];
+        std::memcpy(word, in, 12);
+        pixel[0] = word[0] & 0xFFFFFF;
+        pixel[1] = (word[0] >> 24 | word[1] << 8) & 0xFFFFFF;
+        pixel[2] = (word[1] >> 16 | word[2] << 16) & 0xFFFFFF;
+        pixel[3] = word[2] >> 8;
+        std::memcpy(out, pixel, 16);
+      }
+      for (; x < right; ++x, in += 3, out += 4) {
         const std::uint32_t pixel = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
                                     std::uint32_t(in[2]) << 16;
-        std::memcpy(out, &pixel, 4);  // one store a pixel; little-endian host
+        std::memcpy(out, &pixel, 4);
       }
       continue;
     }
