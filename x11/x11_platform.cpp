@@ -199,8 +199,9 @@ void PresentFrame(const Raster& frame, const Damage& damage) {
   if (shared) AwaitPuts();
   auto* bits = reinterpret_cast<std::uint8_t*>(image->data);
   for (const Rect& area : damage) x11::WriteImage(frame, area, layout, bits, image->bytes_per_line);
-  // A frame of several pieces reaches anyone watching whole.
-  const bool pieces = damage.Count() > 1;
+  // A frame of several pieces reaches anyone watching whole; so does a plain
+  // image, which Xlib sends in several requests once it is large.
+  const bool pieces = damage.Count() > 1 || !shared;
   if (pieces) XGrabServer(display);
   for (const Rect& area : damage) {
     const int x = area.left, y = area.top;
