@@ -2,10 +2,18 @@
 # Builds quillmere.scr and runs it under Wine: ./run.sh [/s | /c | /p]
 # (default /s, the saver). With DISPLAY set it runs on that display; without,
 # on a private virtual screen showing the sample desktop, and saves
-# screenshots into out/.
+# screenshots into out/. ./run.sh --linux runs the X11 hack natively instead,
+# on DISPLAY (with any hack options after it) or on a private virtual screen.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
+if [ "${1:-}" = --linux ]; then
+  shift
+  install_packages "${NATIVE_PACKAGES[@]}" "${X11_PACKAGES[@]}"
+  cmake -S . -B build/native >/dev/null
+  cmake --build build/native -j "$(nproc)" --target quillmere quillmere-sample x11_probe >/dev/null
+  exec python3 scripts/run_hack.py "$@"
+fi
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
 jobs=$(nproc)

@@ -26,11 +26,24 @@ void Guarded(Handler handler) {
 }  // namespace
 
 void TMForm::FormCreate(std::int32_t screenWidth, std::int32_t screenHeight) {
-  ScreenWidth = screenWidth;
-  ScreenHeight = screenHeight;
-  CreateFrameBuffers();
   FirstActivate = true;
-  SeedRandomFromClock();
+  Build(screenWidth, screenHeight);
+}
+
+void TMForm::FormResize(std::int32_t width, std::int32_t height) {
+  Direction = 0;  // as at program start: the first move may go any way
+  Build(width, height);
+}
+
+void TMForm::Build(std::int32_t width, std::int32_t height) {
+  ScreenWidth = width;
+  ScreenHeight = height;
+  CreateFrameBuffers();
+  ShownTiles = {};  // nothing of the new frames is on the window yet
+  if (Seed)
+    SeedRandom(*Seed);
+  else
+    SeedRandomFromClock();
   BuildBoard();  // the window is not visible yet: this captures the desktop
 }
 

@@ -3,6 +3,7 @@
 // one TMForm, forwards its window's events to these handlers, and implements
 // the platform services they call.
 #include <cstdint>
+#include <optional>
 
 #include "core/raster.h"
 
@@ -19,6 +20,9 @@ inline std::int32_t MouseMovesToIgnore = kIgnoredMouseMoves;
 class TMForm {
  public:
   void FormCreate(std::int32_t screenWidth, std::int32_t screenHeight);
+  // The window took a new size: the board is rebuilt for it from a new
+  // capture and the intro starts again, exactly as at creation.
+  void FormResize(std::int32_t width, std::int32_t height);
   void FormActivate();
   void FormMouseMove(std::int32_t x, std::int32_t y);
   void FormClick();
@@ -34,6 +38,12 @@ class TMForm {
   std::int32_t LastMouseX = -1;
   std::int32_t LastMouseY = -1;
   bool FirstActivate = false;
+  // Set before FormCreate, seeds the generator in place of the clock, so that
+  // a run can be replayed frame for frame.
+  std::optional<std::uint64_t> Seed;
+
+ private:
+  void Build(std::int32_t width, std::int32_t height);
 };
 
 }  // namespace MForm_unit

@@ -1,4 +1,7 @@
 #include <stdexcept>
+#include <vector>
+
+#include "core/random.h"
 
 #include "core/services.h"
 #include "core/TMForm.h"
@@ -136,6 +139,61 @@ TEST_F(SaverWindow, ClosingReleasesTheFramesAndLaterTicksDrawNothing) {
   EXPECT_EQ(BlankFrame, nullptr);
   form_.MTimerTimer();
   EXPECT_EQ(headless::PresentCount(), 1);
+}
+
+// The frames a form shows over its first `ticks` ticks.
+std::vector<Raster> Frames(TMForm& form, int ticks) {
+  std::vector<Raster> frames;
+  for (int tick = 0; tick < ticks; ++tick) {
+    form.MTimerTimer();
+    frames.push_back(headless::Window());
+  }
+  return frames;
+}
+
+TEST_F(SaverWindow, AFixedSeedReplaysTheRendererOrderFrameForFrame) {
+  constexpr int kTicks = kIntroLength + 20;
+  // The renderer's order: size, frame buffers, seed, board.
+  ResetState();
+  headless::SetScreen(NumberedPicture(256, 128));
+  ScreenWidth = 256, ScreenHeight = 128;
+  CreateFrameBuffers();
+  SeedRandom(7);
+  BuildBoard();
+  std::vector<Raster> expected;
+  for (int tick = 0; tick < kTicks; ++tick) {
+    ComposeFrame();
+    expected.push_back(headless::Window());
+  }
+  for (std::uint64_t seed : {7, 8}) {
+    ResetState();
+    headless::SetScreen(NumberedPicture(256, 128));
+    TMForm seeded;
+    seeded.Seed = seed;
+    seeded.FormCreate(256, 128);
+    EXPECT_EQ(Frames(seeded, kTicks) == expected, seed == 7) << seed;
+  }
+}
+
+TEST_F(SaverWindow, AResizeRebuildsTheBoardAsAFreshWindowOfThatSize) {
+  constexpr int kTicks = kIntroLength + 30;
+  form_.Seed = 3;
+  for (int tick = 0; tick < kIntroLength + 5; ++tick) form_.MTimerTimer();
+  form_.FormKeyPress();
+  headless::SetScreen(NumberedPicture(120, 72));
+  form_.FormResize(120, 72);
+  EXPECT_EQ(BackBuffer->Width(), 120);
+  EXPECT_EQ(TileWidth, 15);
+  EXPECT_EQ(TileHeight, 9);
+  EXPECT_EQ(IntroTicks, 0);
+  const std::vector<Raster> resized = Frames(form_, kTicks);
+
+  ResetState();
+  headless::SetScreen(NumberedPicture(120, 72));
+  TMForm fresh;
+  fresh.Seed = 3;
+  fresh.FormCreate(120, 72);
+  EXPECT_TRUE(Frames(fresh, kTicks) == resized);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#!/usr/bin/python3
+"""Runs the X11 hack natively. With DISPLAY set it runs there in a full-screen
+window of its own until a click or a mouse move ends it. Without it, it runs
+on a private virtual screen showing the sample desktop, saves screenshots
+into out/ and prints their paths."""
+
+import os
+import shutil
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+BUILD = ROOT / "build" / "native"
+os.environ.update(
+    QUILLMERE_HACK=str(BUILD / "x11" / "quillmere"),
+    QUILLMERE_RENDER=str(BUILD / "headless" / "quillmere-render"),
+    QUILLMERE_SAMPLE=str(BUILD / "headless" / "quillmere-sample"),
+    QUILLMERE_PROBE=str(BUILD / "tests" / "x11" / "x11_probe"),
+    QUILLMERE_X11_WORK=str(BUILD / "run-x11"))
+sys.path.insert(0, str(ROOT / "tests" / "x11"))
+from x11_harness import Session  # noqa: E402
+
+SCREEN = (1024, 768)
+OUT = ROOT / "out"
+
+
+def on_virtual_screen():
+    OUT.mkdir(exist_ok=True)
+    with Session("run", screen=SCREEN) as s:
+        s.set_root(s.sample_desktop())
+        hack = s.start_hack([])
+        for name, moment in (("intro", 1.0), ("shuffle", 3.0), ("shuffle-later", 5.0)):
+            time.sleep(max(0.0, hack.started + moment - time.monotonic()))
+            path = OUT / f"linux-{name}.png"
+            shutil.copy(s.shot(), path)
+            print(path.relative_to(ROOT))
+        s.terminate(hack)
+
+
+def main():
+    if os.environ.get("DISPLAY"):
+        os.execv(os.environ["QUILLMERE_HACK"], ["quillmere", *sys.argv[1:]])
+    on_virtual_screen()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,152 @@
+#!/usr/bin/python3
+"""The hack under the real screensaver daemon (Debian's xscreensaver), run as
+an unprivileged user (the daemon launches no hack as root) with a private
+HOME whose settings list only `quillmere --root`: activating starts the hack
+on the daemon's window, which shows the board of the desktop the daemon
+photographed, frame for frame the renderer's; deactivating ends it."""
+
+import os
+import pwd
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from x11_harness import Session, binary, run_cases  # noqa: E402
+
+USER = "quillmere-test"  # made by test.sh
+SEED = 7
+SETTINGS = """\
+mode:\t\tone
+selected:\t0
+timeout:\t1:00:00
+cycle:\t\t0:00:00
+lock:\t\tFalse
+fade:\t\tFalse
+unfade:\t\tFalse
+splash:\t\tFalse
+dpmsEnabled:\tFalse
+programs:\tquillmere --root \\n
+"""
+
+
+def descendants(pid):
+    found, queue = [], [pid]
+    while queue:
+        current = queue.pop()
+        try:
+            tasks = list(Path(f"/proc/{current}/task").iterdir())
+        except FileNotFoundError:
+            continue
+        for task in tasks:
+            try:
+                children = [int(c) for c in (task / "children").read_text().split()]
+            except FileNotFoundError:
+                continue
+            found += children
+            queue += children
+    return found
+
+
+def command_line(pid):
+    try:
+        return Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")[:-1]
+    except FileNotFoundError:
+        return []
+
+
+def wait_for(predicate, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+def case_activate_shows_the_board_and_deactivate_ends_it():
+    try:
+        user = pwd.getpwnam(USER)
+    except KeyError:
+        sys.exit(f"no user {USER}: test.sh creates it (useradd)")
+    # Somewhere the unprivileged user can reach whatever the checkout's modes.
+    private = Path(tempfile.mkdtemp(prefix="quillmere-daemon-"))
+    try:
+        os.chmod(private, 0o755)
+        home, bin_dir = private / "home", private / "bin"
+        home.mkdir()
+        bin_dir.mkdir()
+        shutil.copy2(binary("HACK"), bin_dir / "quillmere")
+        (home / ".xscreensaver").write_text(SETTINGS)
+        os.chown(home, user.pw_uid, user.pw_gid)
+        os.chown(home / ".xscreensaver", user.pw_uid, user.pw_gid)
+        with Session("daemon") as s:
+            desktop = s.sample_desktop()
+            s.set_root(desktop)
+            frames = s.render(desktop, SEED, 300)
+            env = {"HOME": str(home), "PATH": f"{bin_dir}:/usr/bin:/bin", "DISPLAY": s.display,
+                   "QUILLMERE_SEED": str(SEED)}
+            as_user = ["runuser", "-u", USER, "--", "env", "-i",
+                       *[f"{k}={v}" for k, v in env.items()]]
+            daemon = s.start([*as_user, "xscreensaver", "-no-splash"], env=dict(os.environ))
+            try:
+                under_the_daemon(s, frames, daemon, as_user)
+            finally:
+                # The daemon's own processes, by PID, while they are still its.
+                for pid in reversed(descendants(daemon.pid)):
+                    try:
+                        os.kill(pid, 9)
+                    except ProcessLookupError:
+                        pass
+    finally:
+        shutil.rmtree(private, ignore_errors=True)
+
+
+def under_the_daemon(s, frames, daemon, as_user):
+    def command(*args):
+        return subprocess.run([*as_user, "xscreensaver-command", *args],
+                              capture_output=True, text=True, timeout=20)
+
+    def hacks():
+        return [p for p in descendants(daemon.pid) if command_line(p) == [b"quillmere", b"--root"]]
+
+    def gone(pid):
+        try:
+            return Path(f"/proc/{pid}/stat").read_text().rsplit(") ", 1)[1][0] == "Z"
+        except FileNotFoundError:
+            return True
+
+    assert wait_for(lambda: command("-time").returncode == 0, 15), "the daemon never answered"
+    assert not hacks()
+    assert command("-activate").returncode == 0
+    started = time.monotonic()
+    running = wait_for(hacks, 10)
+    assert running, "activating started no quillmere --root"
+    hack = running[0]
+    environ = Path(f"/proc/{hack}/environ").read_bytes().split(b"\0")
+    assert any(v.startswith(b"XSCREENSAVER_WINDOW=") for v in environ)
+    time.sleep(3.0)  # into the shuffle, unless the machine is slow
+    for attempt in range(10):
+        shot = s.shot()
+        last = int((time.monotonic() - started) / 0.020) + 1
+        with s.paused(hack):
+            tick = s.match(shot, frames, 1, last)
+        assert tick is not None, f"{shot} is no frame of the daemon's desktop (ticks 1..{last})"
+        if tick > 100:
+            break
+        time.sleep(0.5)
+    assert tick > 100, f"still in the intro at tick {tick}"
+    print(f"under the daemon the screen equals the renderer's tick {tick}")
+
+    assert command("-deactivate").returncode == 0
+    assert wait_for(lambda: gone(hack), 5), "the hack still runs after deactivating"
+    command("-exit")
+    wait_for(lambda: daemon.poll() is not None, 5)
+
+
+if __name__ == "__main__":
+    run_cases(globals())

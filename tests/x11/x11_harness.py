@@ -1,0 +1,258 @@
+#!/usr/bin/python3
+"""End-to-end harness for the quillmere hack: a private Xvfb per session, the
+hack and the probe on it, and the headless renderer's frames to compare with.
+Python stdlib only.
+
+    with Session("case", screen=(512, 384)) as s:
+        s.set_root(s.sample_desktop())          # a known desktop picture
+        hack = s.start_hack(["--root"], seed=5)
+        shot = s.shot()                         # PNG path of the root window
+        frames = s.render(desktop, seed=5, ticks=200)
+        tick = s.match(shot, frames, 1, 60)     # the equal frame, or None
+        s.terminate(hack)                       # SIGTERM -> (status, seconds)
+
+Everything a session starts is ended by its PID on exit. Binaries come from
+$QUILLMERE_HACK, $QUILLMERE_RENDER, $QUILLMERE_SAMPLE and $QUILLMERE_PROBE.
+"""
+
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+TICK = 0.020
+
+
+def binary(name):
+    path = os.environ.get("QUILLMERE_" + name)
+    if not path:
+        sys.exit(f"QUILLMERE_{name} must name the binary")
+    return path
+
+
+def work_dir():
+    path = Path(os.environ.get("QUILLMERE_X11_WORK") or tempfile.gettempdir())
+    path.mkdir(parents=True, exist_ok=True)
+    return path
+
+
+class Session:
+    def __init__(self, name, screen=(512, 384), depth=24, shm=True):
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.screen, self.depth, self.shm = screen, depth, shm
+        self._procs = []
+        self.xvfb = None
+
+    def __enter__(self):
+        self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=work_dir()))
+        os.chmod(self.dir, 0o755)
+        try:
+            self.start_xvfb()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, kind, value, trace):
+        for proc in reversed(self._procs):
+            self.kill(proc)
+        if self.xvfb is not None:
+            self.kill(self.xvfb)
+        if kind is None:
+            shutil.rmtree(self.dir, ignore_errors=True)
+        else:
+            print(f"case files kept in {self.dir}", file=sys.stderr)
+        return False
+
+    def start_xvfb(self):
+        read, write = os.pipe()
+        width, height = self.screen
+        args = ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x{self.depth}",
+                "-nolisten", "tcp", "-noreset"]
+        if not self.shm:
+            args += ["-extension", "MIT-SHM"]
+        self.xvfb = subprocess.Popen(args, pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("XSCREENSAVER_WINDOW", None)
+        self.env.pop("QUILLMERE_SEED", None)
+
+    def artifact(self, name):
+        return self.dir / name
+
+    # --- processes ---
+    def start(self, args, env=None, **popen):
+        popen.setdefault("stdout", subprocess.DEVNULL)
+        popen.setdefault("stderr", subprocess.PIPE)
+        proc = subprocess.Popen(args, env=env or self.env, **popen)
+        proc.started = time.monotonic()
+        self._procs.append(proc)
+        return proc
+
+    def start_hack(self, args, seed=None, env=None):
+        env = dict(env or self.env)
+        if seed is not None:
+            env["QUILLMERE_SEED"] = str(seed)
+        return self.start([binary("HACK"), *args], env=env)
+
+    def running(self, proc):
+        return proc.poll() is None
+
+    def kill(self, proc):
+        if proc.poll() is None:
+            try:
+                os.kill(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        proc.wait()
+
+    def terminate(self, proc, timeout=5):
+        """Sends SIGTERM; returns (exit status, seconds until it ended)."""
+        start = time.monotonic()
+        os.kill(proc.pid, signal.SIGTERM)
+        status = proc.wait(timeout=timeout)
+        return status, time.monotonic() - start
+
+    def wait_exit(self, proc, timeout):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def children(self, proc):
+        found = []
+        for task in Path(f"/proc/{proc.pid}/task").iterdir():
+            found += (task / "children").read_text().split()
+        return found
+
+    # --- the display, through the probe ---
+    def probe(self, *args, **run):
+        run.setdefault("check", True)
+        return subprocess.run([binary("PROBE"), *map(str, args)], env=self.env,
+                              capture_output=True, text=True, timeout=60, **run)
+
+    def sample_desktop(self, size=None):
+        path = self.artifact("desktop.png")
+        size = size or self.screen
+        subprocess.run([binary("SAMPLE"), "%dx%d" % size, str(path)], check=True,
+                       stdout=subprocess.DEVNULL)
+        return path
+
+    def set_root(self, picture):
+        self.probe("set-root", picture)
+
+    def shot(self, window="root", name=None):
+        self._shots = getattr(self, "_shots", 0) + 1
+        path = self.artifact(name or f"shot-{self._shots}.png")
+        self.probe("shot", window, path)
+        return path
+
+    def scale(self, picture, size):
+        path = self.artifact("scaled-%dx%d.png" % size)
+        self.probe("scale", picture, size[0], size[1], path)
+        return path
+
+    def test_window(self, width, height):
+        proc = self.start([binary("PROBE"), "window", str(width), str(height)],
+                          stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        proc.window = proc.stdout.readline().strip()
+        return proc
+
+    def tell(self, window_proc, command):
+        window_proc.stdin.write(command + "\n")
+        window_proc.stdin.flush()
+        assert window_proc.stdout.readline().strip() == "ok"
+
+    # --- the renderer ---
+    def render(self, desktop, seed, ticks, size=None):
+        """Renders every tick 1..ticks of a desktop of `size` (default: the
+        screen's); returns the frames and their trace."""
+        out = self.artifact(f"frames-{Path(desktop).stem}-{seed}")
+        trace = self.artifact(f"trace-{Path(desktop).stem}-{seed}.jsonl")
+        args = [binary("RENDER"), "--desktop", str(desktop), "--seed", str(seed), "--ticks",
+                str(ticks), "--out", str(out), "--trace", str(trace)]
+        for tick in range(1, ticks + 1):
+            args += ["--frame", str(tick)]
+        subprocess.run(args, check=True, stdout=subprocess.DEVNULL, timeout=120)
+        records = [json.loads(line) for line in trace.read_text().splitlines()]
+        return Frames(out, records, size or self.screen)
+
+    def paused(self, pid):
+        """Stops process pid while the block runs (a slow comparison must not
+        let it run past the rendered ticks)."""
+
+        class Pause:
+            def __enter__(self):
+                os.kill(pid, signal.SIGSTOP)
+
+            def __exit__(self, *exc):
+                os.kill(pid, signal.SIGCONT)
+                return False
+
+        return Pause()
+
+    def match(self, shot, frames, first, last):
+        """The tick in first..last whose renderer frame equals the shot, or None."""
+        ticks = range(max(first, 1), min(last, frames.ticks) + 1)
+        paths = [str(frames.path(t)) for t in ticks]
+        if not paths:
+            return None
+        result = self.probe("match", shot, *paths, check=False)
+        if result.returncode != 0:
+            return None
+        return int(re.search(r"frame-(\d+)\.png", result.stdout).group(1))
+
+
+class Frames:
+    def __init__(self, folder, records, size):
+        self.folder, self.records = Path(folder), records
+        self.ticks = len(records)
+        self.tile = (size[0] // 8, size[1] // 8)
+
+    def path(self, tick):
+        return self.folder / f"frame-{tick}.png"
+
+    def phase(self, tick):
+        """'intro', 'mid-slide' or 'at rest' (the mover at home or arrived)."""
+        record = self.records[tick - 1]
+        if record["intro"] < 100 or tick <= 100:
+            return "intro"
+        col, row = record["mover"]
+        hcol, hrow = record["hole"]
+        index = (col - 1) * 8 + (row - 1)
+        hole = (hcol - 1) * 8 + (hrow - 1)
+        at = (record["left"][index], record["top"][index])
+        ends = {(record["left"][hole], record["top"][hole])}
+        ends.add(((col - 1) * self.tile[0], (row - 1) * self.tile[1]))
+        return "at rest" if at in ends else "mid-slide"
+
+
+def ticks_by(proc, now=None):
+    """The most ticks the hack can have run by now: one per 20 ms at best."""
+    return int(((now or time.monotonic()) - proc.started) / TICK) + 1
+
+
+def run_cases(namespace):
+    """`script.py NAME` runs case_NAME(); `script.py --list` prints the names."""
+    names = sorted(n[5:] for n in namespace if n.startswith("case_"))
+    if len(sys.argv) != 2:
+        sys.exit(f"usage: {sys.argv[0]} --list | CASE")
+    if sys.argv[1] == "--list":
+        print("\n".join(names))
+        return
+    if sys.argv[1] not in names:
+        sys.exit(f"unknown case {sys.argv[1]!r}; cases: {', '.join(names)}")
+    namespace["case_" + sys.argv[1]]()
+    print(f"{sys.argv[1]}: passed")
