@@ -1,16 +1,3 @@
-# Cross build for 32-bit Windows with mingw-w64 (the posix thread model, which
-# is the libstdc++ Debian ships with full <thread> support).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows with mingw-w64: the shipped quillmere.scr.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(QUILLMERE_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUILLMERE_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUILLMERE_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUILLMERE_MINGW_PREFIX}-windres)
-set(CMAKE_OBJDUMP ${QUILLMERE_MINGW_PREFIX}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${QUILLMERE_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
