@@ -6,7 +6,8 @@ namespace win32 {
 
 // The window that receives frames, timer ticks and close requests.
 void BindSaverWindow(HWND window);
-// Whether a timer tick that arrived should run; kills a disabled timer.
-bool TimerTickWanted();
+// Dispatches the thread's messages and calls `tick` whenever the saver's
+// clock is due, until WM_QUIT; returns the quit code.
+int RunSaverLoop(void (*tick)());
 
 }  // namespace win32
