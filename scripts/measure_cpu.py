@@ -1,16 +1,19 @@
 #!/usr/bin/python3
 """CPU of quillmere.scr /s under Wine against a Linux sliding-tile saver,
-each on its own Xvfb of the same size showing the same sample desktop, in
-one run: the saver's own CPU (utime + stime of its process, from /proc)
-plus its Wine server's and the X server's, over the same seconds of shuffling.
+side by side: each on its own Xvfb of the same size showing the same sample
+desktop, both measured over the same seconds, so that the load of the
+machine weighs on both alike. Counted: the saver's own CPU (utime + stime
+from /proc), its Wine server's and its X server's; slidescreen's own and its
+X server's. Several rounds; the ratios are reported per round and as medians.
 
     QUILLMERE_WIN_BUILD=build/win [QUILLMERE_WIN64_BUILD=build/win64] \\
-        scripts/measure_cpu.py [SECONDS] [WIDTHxHEIGHT]
+        scripts/measure_cpu.py [SECONDS] [WIDTHxHEIGHT] [ROUNDS]
 
 Needs /usr/libexec/xscreensaver/slidescreen (Debian: xscreensaver-data),
 installed for this comparison only; not run by test.sh."""
 
 import os
+import statistics
 import subprocess
 import sys
 import time
@@ -53,37 +56,47 @@ def measure(pids, seconds):
     return [100.0 * (cpu_seconds(p) - b) / elapsed for p, b in zip(pids, before)]
 
 
-def main():
-    seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
-    width, height = map(int, (sys.argv[2] if len(sys.argv) > 2 else "1920x1080").split("x"))
-    with Session("cpu-ours", screen=(width, height)) as s:
+def one_round(width, height, seconds):
+    """Percent of a core: (own, wineserver, X) for ours, (own, X) for theirs."""
+    with Session("cpu-ours", screen=(width, height)) as s, \
+            Session("cpu-theirs", screen=(width, height)) as t:
         desktop = s.artifact("desktop.png")
         subprocess.run([str(SAMPLE), f"{width}x{height}", str(desktop)], check=True)
         s.set_root_picture(desktop)
-        proc = s.start(["/s"])
+        t.set_root_picture(desktop)
+        ours = s.start(["/s"])
         s.wait_window(TITLE)
-        time.sleep(WARM_UP)
-        ours, server, ours_x = measure([proc.pid, wineserver_pid(s.prefix), s._xvfb.pid],
-                                       seconds)
-        assert s.is_running(proc), "the saver ended while measured"
-        s.kill(proc)
-        with Session("cpu-theirs", screen=(width, height)) as t:
-            t.set_root_picture(desktop)
-            theirs_proc = subprocess.Popen(SLIDESCREEN, env=dict(t.env),
-                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                time.sleep(WARM_UP)
-                theirs, theirs_x = measure([theirs_proc.pid, t._xvfb.pid], seconds)
-                assert theirs_proc.poll() is None, "slidescreen ended while measured"
-            finally:
-                theirs_proc.kill()
-                theirs_proc.wait()
-    total, reference = ours + server + ours_x, theirs + theirs_x
-    print(f"{width} x {height}, {seconds:.0f} s each, Wine {wine_arch()}:")
-    print(f"  quillmere.scr /s: {ours:5.1f} % own + {server:5.1f} % wineserver + {ours_x:5.1f} % X"
-          f" = {total:5.1f} % of a core")
-    print(f"  slidescreen:      {theirs:5.1f} % own + {theirs_x:5.1f} % X = {reference:5.1f} %")
-    print(f"  ratio: {total / reference:.2f} (goal: at most 1.5)")
+        theirs = subprocess.Popen(SLIDESCREEN, env=dict(t.env), stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(WARM_UP)
+            shares = measure([ours.pid, wineserver_pid(s.prefix), s._xvfb.pid,
+                              theirs.pid, t._xvfb.pid], seconds)
+            assert s.is_running(ours), "the saver ended while measured"
+            assert theirs.poll() is None, "slidescreen ended while measured"
+        finally:
+            theirs.kill()
+            theirs.wait()
+            s.kill(ours)
+    return shares[:3], shares[3:]
+
+
+def main():
+    seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 10.0
+    width, height = map(int, (sys.argv[2] if len(sys.argv) > 2 else "1920x1080").split("x"))
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    print(f"{width} x {height}, {seconds:.0f} s a round, Wine {wine_arch()}:")
+    own_x, with_server = [], []
+    for number in range(1, rounds + 1):
+        (own, server, x), (their_own, their_x) = one_round(width, height, seconds)
+        reference = their_own + their_x
+        own_x.append((own + x) / reference)
+        with_server.append((own + server + x) / reference)
+        print(f"  round {number}: quillmere.scr {own:.2f} own + {x:.2f} X"
+              f" (+ {server:.2f} wineserver); slidescreen {their_own:.2f} own + {their_x:.2f} X;"
+              f" ratio {own_x[-1]:.2f} ({with_server[-1]:.2f} with the Wine server)", flush=True)
+    print(f"  median ratio: {statistics.median(own_x):.2f} own + X,"
+          f" {statistics.median(with_server):.2f} with the Wine server (goal: at most 1.5)")
 
 
 if __name__ == "__main__":
