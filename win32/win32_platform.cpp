@@ -72,19 +72,16 @@ void BindSaverWindow(HWND window) {
 
 int RunSaverLoop(void (*tick)()) {
   for (;;) {
-    // Any queued message ends the wait at once; a wait that runs out is the tick.
-    const DWORD wait = timerEnabled ? MillisecondsToTick() : INFINITE;
-    if (MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-        WAIT_TIMEOUT) {
-      tick();
-      continue;
-    }
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return int(message.wParam);
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
+    // Any queued message ends the wait at once; a wait that runs out is a tick.
+    while (MsgWaitForMultipleObjectsEx(0, nullptr, timerEnabled ? MillisecondsToTick() : INFINITE,
+                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT)
+      tick();
   }
 }
 

@@ -147,19 +147,19 @@ def watch_intro(session, desktop, proc, seconds=2.5):
     appears. Until the lines have grown to full length each shows the
     desktop untouched or an intro frame (check_intro): never a black or
     half-painted screen, so the first thing painted is the desktop. The
-    lines grow. Returns the line lengths seen."""
+    lines grow, at the pace of a 20 ms tick. Returns the line lengths seen."""
     raws, appeared = [], None
     deadline = time.monotonic() + 20
     while appeared is None or time.monotonic() < appeared + seconds:
         assert time.monotonic() < deadline, "the saver's window never appeared"
         assert session.is_running(proc), "the saver ended"
-        raws.append(raw_screenshot(session))
+        raws.append((time.monotonic(), raw_screenshot(session)))
         if appeared is None:
             window = session.find_window(TITLE)
             if window is not None and window.visible:
                 appeared = time.monotonic()
-    lengths = []
-    for raw in raws:
+    lengths, seen = [], []
+    for taken, raw in raws:
         shot = decode(raw)
         if shot.data == desktop.data:
             continue
@@ -170,8 +170,13 @@ def watch_intro(session, desktop, proc, seconds=2.5):
         check_intro(board, desktop)
         if a:
             lengths.append(a)
+            seen.append((taken, a * 100 / board.tw))  # about the ticks so far
     assert len(set(lengths)) >= 2, lengths
     assert lengths == sorted(lengths), lengths
+    # The lines reach full length after 100 ticks: about 50 ticks a second.
+    (first, ticks_then), (last, ticks_now) = seen[0], seen[-1]
+    rate = (ticks_now - ticks_then) / (last - first)
+    assert 35 <= rate <= 55, f"{rate:.1f} ticks a second"
     return lengths
 
 
