@@ -16,15 +16,10 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-BUILD = ROOT / "build" / "native"
-os.environ.update(
-    QUILLMERE_HACK=str(BUILD / "x11" / "quillmere"),
-    QUILLMERE_RENDER=str(BUILD / "headless" / "quillmere-render"),
-    QUILLMERE_SAMPLE=str(BUILD / "headless" / "quillmere-sample"),
-    QUILLMERE_PROBE=str(BUILD / "tests" / "x11" / "x11_probe"),
-    QUILLMERE_X11_WORK=str(BUILD / "bench-x11"))
 sys.path.insert(0, str(ROOT / "tests" / "x11"))
-from x11_harness import Session, binary  # noqa: E402
+from x11_harness import Session, binary, use_native_build  # noqa: E402
+
+use_native_build("bench-x11")
 
 SLIDESCREEN = ["/usr/libexec/xscreensaver/slidescreen", "-root", "-delay", "20000",
                "-delay2", "0", "-increment", "8"]

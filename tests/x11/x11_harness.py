@@ -26,7 +26,22 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from case_runner import run_cases  # noqa: E402,F401  (the test scripts' entry point)
+
 TICK = 0.020
+
+
+def use_native_build(work):
+    """Points the harness at the programs of build/native, with scratch files
+    in its folder `work`: for the scripts that run the hack by hand."""
+    build = Path(__file__).resolve().parents[2] / "build" / "native"
+    os.environ.update(
+        QUILLMERE_HACK=str(build / "x11" / "quillmere"),
+        QUILLMERE_RENDER=str(build / "headless" / "quillmere-render"),
+        QUILLMERE_SAMPLE=str(build / "headless" / "quillmere-sample"),
+        QUILLMERE_PROBE=str(build / "tests" / "x11" / "x11_probe"),
+        QUILLMERE_X11_WORK=str(build / work))
 
 
 def binary(name):
@@ -242,17 +257,3 @@ class Frames:
 def ticks_by(proc, now=None):
     """The most ticks the hack can have run by now: one per 20 ms at best."""
     return int(((now or time.monotonic()) - proc.started) / TICK) + 1
-
-
-def run_cases(namespace):
-    """`script.py NAME` runs case_NAME(); `script.py --list` prints the names."""
-    names = sorted(n[5:] for n in namespace if n.startswith("case_"))
-    if len(sys.argv) != 2:
-        sys.exit(f"usage: {sys.argv[0]} --list | CASE")
-    if sys.argv[1] == "--list":
-        print("\n".join(names))
-        return
-    if sys.argv[1] not in names:
-        sys.exit(f"unknown case {sys.argv[1]!r}; cases: {', '.join(names)}")
-    namespace["case_" + sys.argv[1]]()
-    print(f"{sys.argv[1]}: passed")

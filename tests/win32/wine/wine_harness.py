@@ -41,6 +41,9 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[2]))
+from case_runner import run_cases  # noqa: E402,F401  (the test scripts' entry point)
+
 HERE = Path(__file__).resolve().parent
 WINE32, WINESERVER32 = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"
 WINE64, WINESERVER64 = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
@@ -456,21 +459,6 @@ class Session:
 
     def key(self, name):
         self._x("xdotool", "key", name)
-
-
-def run_cases(namespace):
-    """Runs the case named on the command line: `script.py NAME` calls
-    case_NAME(); `script.py --list` prints the names."""
-    names = sorted(n[5:] for n in namespace if n.startswith("case_"))
-    if len(sys.argv) != 2:
-        sys.exit(f"usage: {sys.argv[0]} --list | CASE")
-    if sys.argv[1] == "--list":
-        print("\n".join(names))
-        return
-    if sys.argv[1] not in names:
-        sys.exit(f"unknown case {sys.argv[1]!r}; cases: {', '.join(names)}")
-    namespace["case_" + sys.argv[1]]()
-    print(f"{sys.argv[1]}: passed")
 
 
 if __name__ == "__main__":
