@@ -63,6 +63,9 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_TIMER:
+      if (win32::TimerTickWanted()) MForm.MTimerTimer();
+      return 0;
     case WM_MOUSEMOVE:
       MForm.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
@@ -112,5 +115,5 @@ void RunSaverWindow() {
       GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return;
   ShowWindow(window, SW_SHOWMAXIMIZED);
-  win32::RunSaverLoop([] { MForm.MTimerTimer(); });
+  win32::RunMessageLoop();
 }

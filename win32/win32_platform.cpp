@@ -10,36 +10,11 @@
 
 namespace {
 
+constexpr UINT_PTR kTimerId = 1;
+
 HWND saverWindow = nullptr;
 HDC windowDc = nullptr;  // the class's own DC (CS_OWNDC), valid while the window lives
-
-// The saver's 20 ms tick. RunSaverLoop waits for it itself instead of through
-// WM_TIMER: a restarted window timer costs a second trip through the message
-// queue every tick, which dominates the saver's cost under compatibility layers.
 bool timerEnabled = false;
-LONGLONG nextTick = 0;  // performance-counter units
-
-LONGLONG Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart;
-}
-
-LONGLONG CounterFrequency() {
-  static const LONGLONG frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart;
-  }();
-  return frequency;
-}
-
-// Whole milliseconds until the next tick, rounded up; 0 once it is due.
-DWORD MillisecondsToTick() {
-  const LONGLONG left = nextTick - Now();
-  if (left <= 0) return 0;
-  return DWORD((left * 1000 + CounterFrequency() - 1) / CounterFrequency());
-}
 
 // The screen as it was when opened: one 24-bit top-down DIB section.
 struct ScreenPicture {
@@ -70,19 +45,9 @@ void BindSaverWindow(HWND window) {
   windowDc = window != nullptr ? GetDC(window) : nullptr;
 }
 
-int RunSaverLoop(void (*tick)()) {
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) return int(message.wParam);
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    // Any queued message ends the wait at once; a wait that runs out is a tick.
-    while (MsgWaitForMultipleObjectsEx(0, nullptr, timerEnabled ? MillisecondsToTick() : INFINITE,
-                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT)
-      tick();
-  }
+bool TimerTickWanted() {
+  if (!timerEnabled) KillTimer(saverWindow, kTimerId);
+  return timerEnabled;
 }
 
 }  // namespace win32
@@ -149,9 +114,12 @@ void PresentFrame(const Raster& frame, const Damage& damage) {
   }
 }
 
+// Every tick disables the timer and enables it again, and SetTimer on a
+// running timer restarts its interval: so a disabled timer is only killed if
+// a tick of it still arrives (TimerTickWanted), one call less per tick.
 void EnableTimer(bool enabled) {
   timerEnabled = enabled;
-  if (enabled) nextTick = Now() + CounterFrequency() * MForm_unit::kTimerInterval / 1000;
+  if (enabled) SetTimer(saverWindow, kTimerId, MForm_unit::kTimerInterval, nullptr);
 }
 
 int ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }

@@ -6,8 +6,7 @@ namespace win32 {
 
 // The window that receives frames, timer ticks and close requests.
 void BindSaverWindow(HWND window);
-// Dispatches the thread's messages and calls `tick` whenever the saver's
-// clock is due, until WM_QUIT; returns the quit code.
-int RunSaverLoop(void (*tick)());
+// Whether a timer tick that arrived should run; kills a disabled timer.
+bool TimerTickWanted();
 
 }  // namespace win32
