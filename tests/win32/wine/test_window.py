@@ -50,11 +50,17 @@ def case_window_over_leaves_no_hole():
         # Wine restores the uncovered pixels itself; lose them as Windows
         # would, so that only the saver's repaint can bring them back.
         assert tell(host, f"stain {saver.hwnd}") == "stained"
-        time.sleep(0.3)
         # What was under the passer-by is the frame again: whole framed tiles
-        # and the hole, no trace of the passer-by, no black gap.
-        shot = s.screenshot()
-        assert MAGENTA not in shot.crop(left, top, width, height).colours()
+        # and the hole, no trace of the passer-by, no black gap. Within a
+        # second, too soon for slides alone to cover the several cells.
+        deadline = time.monotonic() + 1.0
+        while True:
+            time.sleep(0.1)
+            shot = s.screenshot()
+            stained = MAGENTA in shot.crop(left, top, width, height).colours()
+            if not stained or time.monotonic() > deadline:
+                break
+        assert not stained, "the saver did not repaint what it was asked to"
         tiles, black = Board(shot, desktop).census()
         assert len(tiles) >= 58, (len(tiles), len(black))
         check_shuffle(s, desktop, shots=20)
