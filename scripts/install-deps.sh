@@ -27,7 +27,12 @@ install_packages() {
     dpkg --add-architecture i386
   fi
   echo "Installing: $missing"
-  apt-get update -q
-  # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+  # Scripts run side by side (a test run and a package build) take turns.
+  (
+    flock 9
+    apt-get update -q
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+      -o DPkg::Lock::Timeout=600 $missing
+  ) 9>/var/lock/quillmere-apt.lock
 }
