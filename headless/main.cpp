@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/sample_desktop.h"
 #include "headless/png_io.h"
 #include "headless/render_options.h"
-#include "headless/sample_desktop.h"
 #include "headless/saver_run.h"
 #include "headless/trace.h"
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "core/sample_desktop.h"
 #include "headless/png_io.h"
-#include "headless/sample_desktop.h"
 
 int main(int argc, char** argv) {
   int width = 0, height = 0;

@@ -1,4 +1,4 @@
-#include "headless/sample_desktop.h"
+#include "core/sample_desktop.h"
 
 #include <algorithm>
 #include <cmath>
