@@ -9,8 +9,10 @@
 namespace platform {
 
 // The primary screen is photographed once when opened, read in tile-sized
-// pieces of that one picture, and closed.
-void OpenScreen();
+// pieces of that one picture, and closed. Opening answers false when the
+// picture cannot show the user's desktop (the saver runs on a desktop of its
+// own, or the capture failed).
+bool OpenScreen();
 // Copies the screen rectangle at (left, top) of the raster's own size into it.
 void CopyScreenRect(int left, int top, Raster& into);
 void CloseScreen();

@@ -1,6 +1,7 @@
 #include "core/services.h"
 #include "core/MForm_unit.h"
 #include "core/random.h"
+#include "core/sample_desktop.h"
 
 namespace MForm_unit {
 
@@ -8,10 +9,11 @@ namespace {
 
 // Keeps the screen open for exactly as long as the capture runs.
 struct OpenedScreen {
-  OpenedScreen() { platform::OpenScreen(); }
+  OpenedScreen() : seen(platform::OpenScreen()) {}
   ~OpenedScreen() { platform::CloseScreen(); }
   OpenedScreen(const OpenedScreen&) = delete;
   OpenedScreen& operator=(const OpenedScreen&) = delete;
+  const bool seen;
 };
 
 }  // namespace
@@ -19,6 +21,8 @@ struct OpenedScreen {
 void BuildBoard() {
   {
     OpenedScreen screen;
+    // Tiles of a desktop the user never sees are better than black ones.
+    const Raster sample = screen.seen ? Raster() : DrawSampleDesktop(ScreenWidth, ScreenHeight);
     Cols = kCols;
     Rows = kRows;
     TileWidth = ScreenWidth / Cols;
@@ -33,7 +37,10 @@ void BuildBoard() {
         TileImages[col][row] = &tile;
         TileLeft[col][row] = (col - 1) * TileWidth;
         TileTop[col][row] = (row - 1) * TileHeight;
-        platform::CopyScreenRect(TileLeft[col][row], TileTop[col][row], tile);
+        if (screen.seen)
+          platform::CopyScreenRect(TileLeft[col][row], TileTop[col][row], tile);
+        else
+          tile.Copy({0, 0, TileWidth, TileHeight}, sample, TileLeft[col][row], TileTop[col][row]);
       }
     }
   }

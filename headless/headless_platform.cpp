@@ -6,6 +6,7 @@
 
 namespace {
 Raster screen;
+bool screenSeen = true;
 Raster window;
 int presents = 0;
 bool timerEnabled = true;
@@ -16,8 +17,9 @@ std::vector<std::string> failures;
 
 namespace headless {
 
-void SetScreen(Raster picture) {
+void SetScreen(Raster picture, bool seen) {
   screen = std::move(picture);
+  screenSeen = seen;
   window = Raster(screen.Width(), screen.Height());
   presents = 0;
   timerEnabled = true;
@@ -38,7 +40,7 @@ const std::vector<std::string>& Failures() { return failures; }
 
 namespace platform {
 
-void OpenScreen() {}
+bool OpenScreen() { return screenSeen; }
 void CloseScreen() {}
 
 void CopyScreenRect(int left, int top, Raster& into) {

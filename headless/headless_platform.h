@@ -11,7 +11,8 @@ namespace headless {
 
 // Sets what the screen shows and starts a fresh window: a black raster of the
 // screen's size, the timer enabled, the cursor counter at 0, nothing closed.
-void SetScreen(Raster picture);
+// An unseen screen is one the saver's capture cannot see.
+void SetScreen(Raster picture, bool seen = true);
 const Raster& Screen();
 const Raster& Window();
 int PresentCount();  // frames presented since SetScreen

@@ -54,8 +54,12 @@ bool TimerTickWanted() {
 
 namespace platform {
 
-void OpenScreen() {
+bool OpenScreen() {
   CloseScreen();
+  // A secure saver runs on a desktop of its own, whose screen shows nothing
+  // of the user's: there is nothing to photograph. Names are case-blind.
+  const std::string desktop = win32::ThreadDesktopName();
+  if (!desktop.empty() && lstrcmpiA(desktop.c_str(), "Default") != 0) return false;
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -75,13 +79,15 @@ void OpenScreen() {
   // CAPTUREBLT includes layered windows, as the user sees them.
   const HDC captureDc = CreateCompatibleDC(screenDc);
   const HGDIOBJ previous = SelectObject(captureDc, section);
-  BitBlt(captureDc, 0, 0, width, height, screenDc, 0, 0, SRCCOPY | CAPTUREBLT);
+  const bool copied = BitBlt(captureDc, 0, 0, width, height, screenDc, 0, 0, SRCCOPY | CAPTUREBLT);
   GdiFlush();
   SelectObject(captureDc, previous);
   DeleteDC(captureDc);
   ReleaseDC(nullptr, screenDc);
   screen = {section, static_cast<const unsigned char*>(bits), width, height,
             (width * 3 + 3) & ~3};
+  if (!copied) CloseScreen();
+  return copied;
 }
 
 void CloseScreen() {

@@ -30,6 +30,15 @@ void ShowErrorMessage(const std::string& text) {
   MessageBoxA(nullptr, text.c_str(), applicationTitle.c_str(), MB_OK | MB_ICONERROR);
 }
 
+std::string ThreadDesktopName() {
+  char name[256] = "";
+  DWORD needed = 0;
+  if (!GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name,
+                                 sizeof name - 1, &needed))
+    return "";
+  return name;
+}
+
 int RunMessageLoop() {
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

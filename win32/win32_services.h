@@ -22,6 +22,10 @@ void SetApplicationTitle(std::string title);
 const std::string& ApplicationTitle();
 void ShowErrorMessage(const std::string& text);
 
+// The name of the desktop the calling thread runs on ("Default" for the
+// user's own); empty if it cannot be read.
+std::string ThreadDesktopName();
+
 // Runs the thread's message loop until WM_QUIT; returns the quit code.
 int RunMessageLoop();
 // Dispatches whatever is queued, without waiting.

@@ -177,12 +177,13 @@ void ReleaseImage() {
 
 namespace platform {
 
-void OpenScreen() {
+bool OpenScreen() {
   const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
-  if (desktop.Width() == width && desktop.Height() == height) return;
+  if (desktop.Width() == width && desktop.Height() == height) return true;
   // Nearest neighbour, as the core stretches.
   screen = Raster(width, height);
   screen.StretchDraw({0, 0, width, height}, desktop);
+  return true;
 }
 
 void CopyScreenRect(int left, int top, Raster& into) {

@@ -1,3 +1,4 @@
+#include "core/sample_desktop.h"
 #include "tests/core/test_support.h"
 
 using namespace MForm_unit;
@@ -48,6 +49,21 @@ TEST_F(TileBoard, WorkedPositionsOfTheLastColumnAndRow) {
   // The last screen column that any tile holds is x = 1359.
   const Raster& corner = *TileImages[8][8];
   EXPECT_EQ(corner.Pixel(169, 95), headless::Screen().Pixel(1359, 767));
+}
+
+TEST_F(TileBoard, AScreenThatCannotBeSeenGivesTheSampleDesktop) {
+  headless::SetScreen(NumberedPicture(160, 96), false);
+  ScreenWidth = 160, ScreenHeight = 96;
+  CreateFrameBuffers();
+  BuildBoard();
+  const Raster sample = DrawSampleDesktop(160, 96);
+  for (int col = 1; col <= 8; ++col) {
+    for (int row = 1; row <= 8; ++row) {
+      Raster expected(20, 12);
+      expected.Copy({0, 0, 20, 12}, sample, (col - 1) * 20, (row - 1) * 12);
+      EXPECT_EQ(*TileImages[col][row], expected) << "cell " << col << "," << row;
+    }
+  }
 }
 
 TEST_F(TileBoard, EveryCellHoldsADistinctRaster) {
