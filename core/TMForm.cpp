@@ -88,7 +88,21 @@ void TMForm::FormPaint(Rect area) {
   platform::PresentFrame(*BackBuffer, Damage(Intersection(area, {0, 0, ScreenWidth, ScreenHeight})));
 }
 
+void TMForm::FormDisplayPower(DisplayPower power) {
+  const bool off = power == DisplayPower::Off;
+  if (off == DisplayOff) return;
+  DisplayOff = off;
+  if (off) {
+    platform::EnableTimer(false);
+    return;
+  }
+  // What the window showed may not have outlived the dark display.
+  FormPaint({0, 0, ScreenWidth, ScreenHeight});
+  platform::EnableTimer(true);
+}
+
 void TMForm::MTimerTimer() {
+  if (DisplayOff) return;  // a tick that was already on its way
   platform::EnableTimer(false);
   Guarded(ComposeFrame);
   platform::EnableTimer(true);

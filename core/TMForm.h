@@ -17,6 +17,9 @@ inline constexpr int kMouseThreshold = 3;  // pixels on both axes
 // receives them.
 inline std::int32_t MouseMovesToIgnore = kIgnoredMouseMoves;
 
+// What the system says of the display's power.
+enum class DisplayPower { Off, On, Dimmed };
+
 class TMForm {
  public:
   void FormCreate(std::int32_t screenWidth, std::int32_t screenHeight);
@@ -34,10 +37,15 @@ class TMForm {
   // The window system lost `area` of the window: show it again from the
   // frame last composed.
   void FormPaint(Rect area);
+  // While the display is off no tick composes or presents; the animation
+  // waits where it was. Back on (or dimmed), the whole window is shown again
+  // and the ticks resume.
+  void FormDisplayPower(DisplayPower power);
 
   std::int32_t LastMouseX = -1;
   std::int32_t LastMouseY = -1;
   bool FirstActivate = false;
+  bool DisplayOff = false;
   // Set before FormCreate, seeds the generator in place of the clock, so that
   // a run can be replayed frame for frame.
   std::optional<std::uint64_t> Seed;

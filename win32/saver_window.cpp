@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "core/services.h"
+#include "win32/display_power.h"
 #include "win32/win32_platform.h"
 #include "win32/win32_services.h"
 #include "win32/resources/resource.h"
@@ -31,6 +32,7 @@ LRESULT Create(HWND window) {
     return -1;
   }
   platform::EnableTimer(true);
+  win32::RegisterDisplayPower(window);
   return 0;
 }
 
@@ -63,6 +65,10 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_POWERBROADCAST:
+      if (const auto power = win32::DisplayPowerOf(wParam, lParam))
+        MForm.FormDisplayPower(*power);
+      return TRUE;
     case WM_TIMER:
       if (win32::TimerTickWanted()) MForm.MTimerTimer();
       return 0;
@@ -90,6 +96,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      win32::UnregisterDisplayPower();
       PostQuitMessage(0);
       return 0;
   }

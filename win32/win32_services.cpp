@@ -78,18 +78,6 @@ void OpenWithShell(HWND owner, const std::string& target) {
   ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
-namespace {
-
-template <typename Function>
-Function User32Function(const char* name) {
-  const HMODULE user32 = GetModuleHandleA("user32.dll");
-  return user32 == nullptr ? nullptr
-                           : reinterpret_cast<Function>(
-                                 reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
-}
-
-}  // namespace
-
 DpiContext WindowDpiContext(HWND window) {
   using Get = DpiContext(WINAPI*)(HWND);
   static const Get get = User32Function<Get>("GetWindowDpiAwarenessContext");

@@ -40,6 +40,16 @@ HICON LoadResourceIcon(int id);
 // "open" on `target` through the shell, maximized; the result is not examined.
 void OpenWithShell(HWND owner, const std::string& target);
 
+// A user32 function that older Windows may lack, looked up at run time so
+// that those still start; nullptr where it is missing.
+template <typename Function>
+Function User32Function(const char* name) {
+  const HMODULE user32 = GetModuleHandleA("user32.dll");
+  return user32 == nullptr ? nullptr
+                           : reinterpret_cast<Function>(
+                                 reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
 // The calling thread's DPI awareness context, where Windows has them (10
 // version 1607 on); elsewhere these do nothing and return nullptr. The
 // functions are looked up at run time so that older Windows still start.
