@@ -1,6 +1,6 @@
 // The saver window MForm: a borderless, black, topmost window over the whole
-// primary screen. Its window procedure only translates messages into calls
-// of the TMForm handlers.
+// primary screen, with black covers over any other monitors. Its window
+// procedure only translates messages into calls of the TMForm handlers.
 #include "win32/saver_window.h"
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 
 #include "core/services.h"
 #include "win32/display_power.h"
+#include "win32/monitor_covers.h"
 #include "win32/win32_platform.h"
 #include "win32/win32_services.h"
 #include "win32/resources/resource.h"
@@ -32,6 +33,7 @@ LRESULT Create(HWND window) {
     return -1;
   }
   platform::EnableTimer(true);
+  win32::CoverOtherMonitors(window);
   win32::RegisterDisplayPower(window);
   return 0;
 }
@@ -65,6 +67,9 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+      win32::CoverOtherMonitors(window);  // a monitor came, went or moved
+      return 0;
     case WM_POWERBROADCAST:
       if (const auto power = win32::DisplayPowerOf(wParam, lParam))
         MForm.FormDisplayPower(*power);
@@ -97,6 +102,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     case WM_DESTROY:
       win32::UnregisterDisplayPower();
+      win32::RemoveMonitorCovers();
       PostQuitMessage(0);
       return 0;
   }
@@ -117,9 +123,11 @@ void RunSaverWindow() {
   windowClass.lpszClassName = kClassName;
   RegisterClassA(&windowClass);
 
+  // A tool window: out of the taskbar and Alt+Tab.
   const HWND window = CreateWindowExA(
-      WS_EX_TOPMOST, kClassName, kCaption, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-      GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+      WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0,
+      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance,
+      nullptr);
   if (window == nullptr) return;
   ShowWindow(window, SW_SHOWMAXIMIZED);
   win32::RunMessageLoop();

@@ -1,0 +1,97 @@
+#include "win32/monitor_covers.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+namespace {
+
+constexpr char kClassName[] = "TMFormCover";
+
+HWND saverWindow = nullptr;
+std::vector<HWND> covers;
+
+BOOL CALLBACK CollectOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY))
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(info.rcMonitor);
+  return TRUE;
+}
+
+// The pointer over a cover is the pointer over the saver window, at the same
+// place in the saver's client coordinates: one stream for its rules.
+void ForwardPointer(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
+  POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  MapWindowPoints(cover, saverWindow, &at, 1);
+  SendMessageA(saverWindow, message, wParam, MAKELPARAM(at.x, at.y));
+}
+
+LRESULT CALLBACK CoverProc(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;  // the saver keeps the foreground
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      ForwardPointer(cover, message, wParam, lParam);
+      return 0;
+  }
+  // The class's black brush paints it when shown or exposed, and only then.
+  return DefWindowProcA(cover, message, wParam, lParam);
+}
+
+void RegisterCoverClass(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  if (GetClassInfoA(instance, kClassName, &windowClass)) return;
+  windowClass.lpfnWndProc = CoverProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_CROSS);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kClassName;
+  RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+namespace win32 {
+
+void CoverOtherMonitors(HWND saver) {
+  saverWindow = saver;
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  RegisterCoverClass(instance);
+  std::vector<RECT> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, CollectOtherMonitor, reinterpret_cast<LPARAM>(&monitors));
+  while (covers.size() > monitors.size()) {
+    DestroyWindow(covers.back());
+    covers.pop_back();
+  }
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const RECT& r = monitors[i];
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (i < covers.size()) {
+      SetWindowPos(covers[i], HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);
+      continue;
+    }
+    // Owned by the saver window: above it, and destroyed with it. A tool
+    // window stays out of the taskbar and Alt+Tab.
+    const HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                       kClassName, "", WS_POPUP, r.left, r.top, width, height,
+                                       saver, nullptr, instance, nullptr);
+    if (cover == nullptr) break;
+    ShowWindow(cover, SW_SHOWNOACTIVATE);
+    covers.push_back(cover);
+  }
+}
+
+void RemoveMonitorCovers() {
+  // The saver's own destruction has usually taken them with it already.
+  for (HWND cover : covers)
+    if (IsWindow(cover)) DestroyWindow(cover);
+  covers.clear();
+}
+
+}  // namespace win32
