@@ -2,9 +2,11 @@
 # only those missing, so each script works alone on a fresh Debian 12.
 
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
+# Two monitors under Wine: its 32-bit X11 driver reads them through Xinerama,
+# and xrandr defines them on the one Xvfb screen.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-                  wine wine32:i386 wine64
-                  xvfb xdotool x11-apps imagemagick)
+                  wine wine32:i386 wine64 libxinerama1:i386
+                  xvfb xdotool x11-apps x11-xserver-utils imagemagick)
 # libFuzzer ships in clang's runtime package.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
