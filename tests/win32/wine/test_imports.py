@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """quillmere.scr stands alone: a 32-bit GUI executable whose import table
-names system DLLs only, never the compiler's runtime DLLs."""
+names system DLLs only, never the compiler's runtime DLLs; large-address-aware,
+so that a very large screen's frames find room on 64-bit Windows."""
 import subprocess
 
 from wine_harness import run_cases, shipped_scr_path
@@ -21,6 +22,7 @@ def case_import_table():
         assert not any(runtime in dll for dll in dlls), runtime
     assert "file format pei-i386" in dump
     assert "(Windows GUI)" in dump
+    assert "large address aware" in dump
 
 
 if __name__ == "__main__":

@@ -13,6 +13,9 @@ Wine on a private Xvfb, and judges them from outside. Python stdlib only.
         assert s.wait_exit(proc, timeout=5) == 0
         s.cpu_percent(proc, seconds=2.0)               # from /proc/PID/stat
 
+Session(..., monitors=[(x, y, w, h), ...]) shows Wine these monitors (X's
+coordinates, the first the primary, which Wine puts at its (0, 0)).
+
 Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
 windows(title) lists matching windows now, find_window(title) the first or
 None, cursor() (a handle to compare), semaphore_present(name),
@@ -261,6 +264,10 @@ class Window:
 
 
 class Session(harness.Session):
+    def __init__(self, name="case", screen=(1024, 768), monitors=None):
+        super().__init__(name, screen)
+        self.layout = monitors
+
     # --- life cycle ---
     def work_dir(self):
         return work_dir() / "cases"
@@ -270,6 +277,15 @@ class Session(harness.Session):
         _copy_prefix(base_prefix(), self.prefix)
         self.env = _wine_env(self.prefix, DISPLAY=self.display,
                              QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
+        for i, (x, y, w, h) in enumerate(self.layout or ()):  # the first on the one output
+            self._x("xrandr", "--display", self.display, "--setmonitor", f"M{i}",
+                    f"{w}/{w // 4}x{h}/{h // 4}+{x}+{y}", "none" if i else "screen")
+        if self.layout:  # Wine's RandR lists outputs (Xvfb has one), Xinerama monitors
+            subprocess.run([wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
+                            "UseXRandR", "/d", "N", "/f"], env=self.env, capture_output=True,
+                           timeout=120, check=True)
+            subprocess.run([wineserver(), "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            subprocess.run([wineserver(), "-w"], env=self.env, timeout=30)
         # Starts the prefix's server and services before anything is timed.
         self.wininfo("screen", attempts=1)
 

@@ -11,7 +11,8 @@
 //   preview_host.exe LEFT TOP WIDTH HEIGHT
 //   stdin:  show | over | activate | stain N | hide | destroy | quit
 //   stdout: "handle N" at start, then "shown" / "stained" / "hidden" /
-//           "destroyed" after each change has been made.
+//           "destroyed" after each change has been made, and "clicked"
+//           whenever its window is clicked.
 #include <windows.h>
 
 #include <cstdio>
@@ -53,6 +54,11 @@ void Say(const char* text) {
   std::fflush(stdout);
 }
 
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) Say("clicked");
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +70,7 @@ int main(int argc, char** argv) {
   const int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
 
   WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpfnWndProc = HostProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.hbrBackground = CreateSolidBrush(kBackground);
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);

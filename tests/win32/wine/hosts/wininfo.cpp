@@ -1,10 +1,13 @@
 // Test-only probe: reports what Win32 itself says about windows and named
-// objects, which is more exact than anything read from the X side.
+// objects, which is more exact than anything read from the X side; and sends
+// what Windows would send and Wine does not.
 //
 //   wininfo.exe windows TITLE   one "window ..." line per top-level window with
 //                               exactly that title, each followed by a
 //                               "child ..." line per child window
 //   wininfo.exe close TITLE     asks each such window to close (SC_CLOSE)
+//   wininfo.exe power TITLE console|monitor STATE
+//                               tells each such window the display's new state
 //   wininfo.exe semaphore NAME  "present" or "absent"
 //   wininfo.exe screen          "screen WIDTH HEIGHT"
 //   wininfo.exe extent FACE PIXELS WEIGHT PITCH TEXT
@@ -17,6 +20,7 @@
 // Fields are key=value; a text= field, when present, runs to the end of line.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,6 +111,28 @@ void ReportWindow(HWND window) {
       outer.top, outer.right, outer.bottom, client.right, client.bottom, origin.x, origin.y);
   std::printf(" text=%s\n", TextOf(window).c_str());
   EnumChildWindows(window, ReportChild, reinterpret_cast<LPARAM>(window));
+}
+
+// WM_POWERBROADCAST as Windows sends it: the POWERBROADCAST_SETTING (laid out
+// as below) in the window's own process.
+void SendDisplayPower(HWND window, bool console, DWORD state) {
+  // GUID_CONSOLE_DISPLAY_STATE or GUID_MONITOR_POWER_ON
+  const GUID setting =
+      console ? GUID{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}
+              : GUID{0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+  struct {
+    GUID setting;
+    DWORD length, state;
+  } change{setting, sizeof state, state};
+  static_assert(offsetof(POWERBROADCAST_SETTING, Data) == offsetof(decltype(change), state));
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof change, MEM_COMMIT, PAGE_READWRITE);
+  WriteProcessMemory(process, remote, &change, sizeof change, nullptr);
+  SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
 }
 
 void ReportBitmap(HMODULE module, const char* name) {
@@ -208,6 +234,11 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "windows" && argc == 3) {
     for (HWND window : FindTopLevel(argv[2])) ReportWindow(window);
+    return 0;
+  }
+  if (command == "power" && argc == 5) {
+    for (HWND window : FindTopLevel(argv[2]))
+      SendDisplayPower(window, std::strcmp(argv[3], "console") == 0, DWORD(std::atoi(argv[4])));
     return 0;
   }
   if (command == "close" && argc == 3) {
