@@ -10,7 +10,8 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
 # display, the real screensaver daemon, and a pointer and keyboard to drive.
-X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps xscreensaver)
+X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
+              xscreensaver)
 
 missing_packages() {
   local package
