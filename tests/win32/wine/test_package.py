@@ -1,0 +1,104 @@
+#!/usr/bin/python3
+"""The setup program in dist/ (scripts/package.sh makes it) in a 32-bit
+prefix: a silent install puts quillmere.scr into the system folder, makes it
+the chosen saver and registers its uninstaller; a silent uninstall takes it
+all away again, but leaves a saver chosen since then chosen."""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+from wine_harness import Session, run_cases, shipped_scr_path, wine_arch, wine_loader
+
+TITLE = "Quillmere Screensaver 1.0"
+DESKTOP = r"HKCU\Control Panel\Desktop"
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillmereScreensaver"
+VERSION = os.environ.get("QUILLMERE_VERSION", "")
+
+
+def wine(s, *args):
+    return subprocess.run([wine_loader(), *args], env=s.env, capture_output=True, text=True,
+                          timeout=60)
+
+
+def registry(s, key):
+    """The key's values as {name: data}, or None when there is no such key."""
+    result = wine(s, "reg", "query", key)
+    if result.returncode != 0:
+        return None
+    found = (re.match(r"    (.+?)    REG_\w+(?:    (.*))?$", line)
+             for line in result.stdout.splitlines())
+    return {m[1]: m[2] or "" for m in found if m}
+
+
+def unix_path(s, path):
+    return Path(wine(s, "winepath", "-u", path.strip('"')).stdout.strip())
+
+
+def install(s):
+    setup = Path(os.environ["QUILLMERE_DIST"]) / f"quillmere-{VERSION}-setup.exe"
+    assert setup.is_file(), f"no {setup}: scripts/package.sh makes it"
+    assert s.wait_exit(s.start(["/S"], exe=setup), timeout=60) == 0, "the setup failed"
+    installed = s.prefix / "drive_c" / "windows" / "system32" / "quillmere.scr"
+    assert installed.read_bytes() == shipped_scr_path().read_bytes(), "not in the system folder"
+    return installed
+
+
+def uninstall(s, installed):
+    """Runs the uninstaller silently. It copies itself to %TEMP% and returns
+    at once, so this waits for its work to be done."""
+    command = registry(s, UNINSTALL)["UninstallString"]
+    uninstaller = unix_path(s, command)
+    s.start(["/S"], exe=command.strip('"'))
+    deadline = time.monotonic() + 30
+    while installed.exists() or uninstaller.exists() or registry(s, UNINSTALL) is not None:
+        assert time.monotonic() < deadline, "the uninstaller left files or its entry"
+        time.sleep(0.2)
+    assert not uninstaller.parent.exists(), "the uninstaller's folder stays"
+
+
+def case_install_and_uninstall():
+    with Session("package") as s:
+        installed = install(s)
+        desktop = registry(s, DESKTOP)
+        chosen = desktop.get("SCRNSAVE.EXE", "")
+        assert unix_path(s, chosen).resolve() == installed.resolve(), f"SCRNSAVE.EXE is {chosen!r}"
+        assert desktop.get("ScreenSaveActive") == "1"
+        entry = registry(s, UNINSTALL)
+        assert entry is not None, "no uninstall entry"
+        assert "Quillmere Screensaver" in entry.get("DisplayName", "")
+        assert entry.get("DisplayVersion") == VERSION and entry.get("Publisher") == "Quillmere"
+        assert unix_path(s, entry["DisplayIcon"]).resolve() == installed.resolve()
+        assert unix_path(s, entry["UninstallString"]).is_file()
+
+        # Started as Windows starts the chosen saver.
+        saver = s.start(["/s"], exe=chosen)
+        s.wait_window(TITLE)
+        s.close_window(TITLE)
+        s.wait_exit(saver, timeout=10)
+
+        uninstall(s, installed)
+        assert "SCRNSAVE.EXE" not in registry(s, DESKTOP), "our saver is still the chosen one"
+
+
+def case_uninstall_keeps_a_later_choice():
+    with Session("package-later") as s:
+        installed = install(s)
+        other = r"C:\windows\system32\other.scr"
+        shutil.copy(installed, installed.with_name("other.scr"))
+        wine(s, "reg", "add", DESKTOP, "/v", "SCRNSAVE.EXE", "/d", other, "/f")
+        uninstall(s, installed)
+        desktop = registry(s, DESKTOP)
+        assert desktop.get("SCRNSAVE.EXE") == other, f"SCRNSAVE.EXE is {desktop.get('SCRNSAVE.EXE')!r}"
+        assert desktop.get("ScreenSaveActive") == "1"
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] != ["--list"] and wine_arch() != "win32":
+        print("the setup program is 32-bit: no 32-bit Wine here")
+        sys.exit(77)
+    run_cases(globals())
