@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
-install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}"
+install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}" \
+  "${PACKAGE_PACKAGES[@]}"
 # The screensaver daemon launches no hack as root: its test runs as this user.
 id -u quillmere-test >/dev/null 2>&1 ||
   useradd --system --no-create-home --shell /usr/sbin/nologin quillmere-test
@@ -32,12 +33,14 @@ fi
 cmake -S . -B build/native -DQUILLMERE_WERROR=ON "${wine_cmake_args[@]}"
 cmake --build build/native -j "$jobs"
 python3 scripts/check_timeouts.py build/native
+# The packages, from the builds above, for the tests labelled package.
+scripts/package.sh
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_WERROR=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake --build build/sanitize -j "$jobs"
-ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE wine
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'wine|package'
 
 # Every fuzz target for a bounded time, about 30 s each.
 install_packages "${FUZZ_PACKAGES[@]}"
