@@ -10,17 +10,17 @@ source scripts/install-deps.sh
 if [ "${1:-}" = --linux ]; then
   shift
   install_packages "${NATIVE_PACKAGES[@]}" "${X11_PACKAGES[@]}"
-  cmake -S . -B build/native >/dev/null
-  cmake --build build/native -j "$(nproc)" --target quillmere quillmere-sample x11_probe >/dev/null
+  cmake --preset native >/dev/null
+  cmake --build --preset native -j "$(nproc)" --target quillmere quillmere-sample x11_probe >/dev/null
   exec python3 scripts/run_hack.py "$@"
 fi
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
 jobs=$(nproc)
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win -j "$jobs" >/dev/null
-cmake -S . -B build/native >/dev/null
-cmake --build build/native -j "$jobs" --target quillmere-sample >/dev/null
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs" >/dev/null
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs" --target quillmere-sample >/dev/null
 
 # Without 32-bit support the x86_64 build runs, in a 64-bit prefix.
 source scripts/wine-arch.sh

@@ -14,33 +14,30 @@ id -u quillmere-test >/dev/null 2>&1 ||
 
 jobs=$(nproc)
 
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DQUILLMERE_WERROR=ON
-cmake --build build/win -j "$jobs"
+cmake --preset win32
+cmake --build --preset win32 -j "$jobs"
 
 # The Wine suite runs the shipped 32-bit build where 32-bit code runs, else
 # the same sources built for x86_64 in 64-bit prefixes.
 source scripts/wine-arch.sh
-wine_cmake_args=(-DQUILLMERE_WIN_BUILD="$PWD/build/win")
-if [ "$(wine_arch)" = win64 ]; then
-  build_win64 "$jobs" -DQUILLMERE_WERROR=ON
-  wine_cmake_args+=(-DQUILLMERE_WIN64_BUILD="$PWD/build/win64" -DQUILLMERE_WINE_ARCH=win64)
+arch=$(wine_arch)
+if [ "$arch" = win64 ]; then
+  build_win64 "$jobs"
   echo "Wine suite: this machine cannot run 32-bit code; running the x86_64 build in win64 prefixes"
 else
-  wine_cmake_args+=(-DQUILLMERE_WINE_ARCH=win32)
   echo "Wine suite: running the 32-bit quillmere.scr in win32 prefixes"
 fi
 
-cmake -S . -B build/native -DQUILLMERE_WERROR=ON "${wine_cmake_args[@]}"
-cmake --build build/native -j "$jobs"
-python3 scripts/check_timeouts.py build/native
+cmake --preset native -DQUILLMERE_WINE_ARCH="$arch"
+cmake --build --preset native -j "$jobs"
+python3 scripts/check_tests.py build/native
 # The packages, from the builds above, for the tests labelled package.
 scripts/package.sh
-ctest --test-dir build/native --output-on-failure -j "$jobs"
+ctest --preset native -j "$jobs"
 
-cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_WERROR=ON \
-  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
-cmake --build build/sanitize -j "$jobs"
-ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'wine|package'
+cmake --preset sanitize
+cmake --build --preset sanitize -j "$jobs"
+ctest --preset sanitize -j "$jobs"
 
 # Every fuzz target for a bounded time, about 30 s each.
 install_packages "${FUZZ_PACKAGES[@]}"

@@ -15,6 +15,10 @@ inline constexpr int kCols = 8;
 inline constexpr int kRows = 8;
 inline constexpr int kStep = 8;  // pixels a sliding tile travels per tick
 inline constexpr int kIntroLength = 100;
+// The intro's frame lines grow by 1/100 of the tile's side a tick; the hole's
+// tile shrinks by 1/200 of its smaller side on each side.
+inline constexpr int kLineGrowthDivisor = 100;
+inline constexpr int kHoleShrinkDivisor = 200;
 inline constexpr Color kFrameLine = Rgb(180, 180, 250);
 
 // Indexed [column][row]; cells are numbered from 1, index 0 is not a cell.

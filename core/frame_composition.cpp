@@ -85,8 +85,8 @@ void DrawIntro() {
   if (IntroTicks < kIntroLength) ++IntroTicks;
   if (IntroTicks == kIntroLength)
     TileImages[HoleCol][HoleRow]->Fill({0, 0, TileWidth, TileHeight}, kBlack);
-  const std::int32_t a = RoundIntro(TileWidth, 100, IntroTicks);
-  const std::int32_t b = RoundIntro(TileHeight, 100, IntroTicks);
+  const std::int32_t a = RoundIntro(TileWidth, kLineGrowthDivisor, IntroTicks);
+  const std::int32_t b = RoundIntro(TileHeight, kLineGrowthDivisor, IntroTicks);
   const std::int32_t w = TileWidth, h = TileHeight;
   for (int col = 1; col <= Cols; ++col) {
     for (int row = 1; row <= Rows; ++row) {
@@ -105,7 +105,7 @@ Rect TileArea(int col, int row, bool lifted) {
   std::int32_t inset = 0;
   if (col == HoleCol && row == HoleRow) {
     if (lifted) return {};
-    inset = RoundIntro(std::min(TileWidth, TileHeight), 200, IntroTicks);
+    inset = RoundIntro(std::min(TileWidth, TileHeight), kHoleShrinkDivisor, IntroTicks);
   } else if (lifted && col == MoverCol && row == MoverRow) {
     inset = -LiftAmount() / 2;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/raster.h"
+#include "headless/screen_limit.h"
 
 class PngError : public std::runtime_error {
  public:
@@ -14,8 +15,8 @@ class PngError : public std::runtime_error {
 };
 
 // Pictures wider or taller than maxSide are refused before their pixels are read.
-Raster ReadPng(const std::string& path, int maxSide = 16384);
+Raster ReadPng(const std::string& path, int maxSide = kMaxScreenSide);
 // The same from an open file, read from its current position; `name` is what
 // the messages call it.
-Raster ReadPng(std::FILE* file, const std::string& name, int maxSide = 16384);
+Raster ReadPng(std::FILE* file, const std::string& name, int maxSide = kMaxScreenSide);
 void WritePng(const std::string& path, const Raster& picture);

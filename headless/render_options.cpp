@@ -60,7 +60,8 @@ void ParseSize(std::string_view text, RenderOptions& options) {
     const Parsed parsed = ParseDecimal(parts[i], sides[i]);
     if (parsed == Parsed::kNotNumber) throw BadInput("--size: not WxH: " + Quoted(text));
     if (parsed == Parsed::kTooLarge || sides[i] < 1 || sides[i] > kMaxScreenSide)
-      throw BadInput("--size: out of range (1..16384 on each side): " + Quoted(text));
+      throw BadInput("--size: out of range (1.." + std::to_string(kMaxScreenSide) +
+                     " on each side): " + Quoted(text));
   }
   options.width = sides[0];
   options.height = sides[1];

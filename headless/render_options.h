@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "headless/screen_limit.h"
+
 // Input the user has to fix; the renderer reports it and exits with status 2.
 class BadInput : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-inline constexpr int kMaxScreenSide = 16384;
 
 struct RenderOptions {
   bool help = false;

@@ -12,7 +12,6 @@ X server's. Several rounds; the ratios are reported per round and as medians.
 Needs /usr/libexec/xscreensaver/slidescreen (Debian: xscreensaver-data),
 installed for this comparison only; not run by test.sh."""
 
-import os
 import statistics
 import subprocess
 import sys
@@ -22,17 +21,13 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
 from wine_harness import Session, wine_arch  # noqa: E402
+from harness import cpu_percent  # noqa: E402  (on the path wine_harness sets)
 
 SLIDESCREEN = ["/usr/libexec/xscreensaver/slidescreen", "-root", "-delay", "20000",
                "-delay2", "0", "-increment", "8"]
 SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
 TITLE = "Quillmere Screensaver 1.0"
 WARM_UP = 4.0  # past our intro, and slidescreen's grab
-
-
-def cpu_seconds(pid):
-    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def wineserver_pid(prefix):
@@ -46,14 +41,6 @@ def wineserver_pid(prefix):
         except OSError:
             continue
     raise RuntimeError("no wineserver for " + str(prefix))
-
-
-def measure(pids, seconds):
-    """CPU share of one core, per PID, over the same `seconds`."""
-    before, start = [cpu_seconds(p) for p in pids], time.monotonic()
-    time.sleep(seconds)
-    elapsed = time.monotonic() - start
-    return [100.0 * (cpu_seconds(p) - b) / elapsed for p, b in zip(pids, before)]
 
 
 def one_round(width, height, seconds):
@@ -70,8 +57,8 @@ def one_round(width, height, seconds):
                                   stderr=subprocess.DEVNULL)
         try:
             time.sleep(WARM_UP)
-            shares = measure([ours.pid, wineserver_pid(s.prefix), s._xvfb.pid,
-                              theirs.pid, t._xvfb.pid], seconds)
+            shares = cpu_percent([ours.pid, wineserver_pid(s.prefix), s.xvfb.pid,
+                                  theirs.pid, t.xvfb.pid], seconds)
             assert s.is_running(ours), "the saver ended while measured"
             assert theirs.poll() is None, "slidescreen ended while measured"
         finally:

@@ -8,8 +8,8 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 build=build/fuzz
 
-cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build "$build" -j "${FUZZ_JOBS:-2}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "${FUZZ_JOBS:-2}"
 mkdir -p "$build/artifacts"
 
 for target in command_line render_options png core; do

@@ -6,10 +6,8 @@ wine_arch() {
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
 }
 
-# build_win64 JOBS [CMAKE ARGS...]: the x86_64 cross build in build/win64.
+# build_win64 JOBS: the x86_64 cross build in build/win64.
 build_win64() {
-  local jobs=$1
-  shift
-  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake "$@" >/dev/null
-  cmake --build build/win64 -j "$jobs"
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64 -j "$1"
 }

@@ -10,7 +10,6 @@ building build/native:
 Two windows are measured for each: the first SECONDS (the hack's intro, two
 seconds of whole frames, included) and SECONDS of the shuffle after it."""
 
-import os
 import sys
 import time
 from pathlib import Path
@@ -18,28 +17,18 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "x11"))
 from x11_harness import Session, binary, use_native_build  # noqa: E402
+from harness import cpu_percent  # noqa: E402  (on the path x11_harness sets)
 
 use_native_build("bench-x11")
 
 SLIDESCREEN = ["/usr/libexec/xscreensaver/slidescreen", "-root", "-delay", "20000",
                "-delay2", "0", "-increment", "8"]
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
-def cpu_seconds(pid):
-    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / TICKS  # utime + stime
 
 
 def measure(s, proc, start, seconds):
     """Percent of one core, own and X server's, from start to start + seconds."""
     time.sleep(max(0.0, proc.started + start - time.monotonic()))
-    own, server, began = cpu_seconds(proc.pid), cpu_seconds(s.xvfb.pid), time.monotonic()
-    time.sleep(seconds)
-    elapsed = time.monotonic() - began
-    own = cpu_seconds(proc.pid) - own
-    server = cpu_seconds(s.xvfb.pid) - server
-    return 100 * own / elapsed, 100 * server / elapsed
+    return tuple(cpu_percent([proc.pid, s.xvfb.pid], seconds))
 
 
 def main():

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "largest_allocation.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -169,6 +171,31 @@ TEST_F(PngIoTest, RefusesAPictureTooLargeInEitherDimension) {
           << error.what();
     }
   }
+}
+
+// A few dozen bytes whose header claims 16384 x 16384 pixels (800 MB as a
+// picture) are refused as damaged before any of that memory is taken.
+TEST_F(PngIoTest, AHeaderClaimingMoreThanTheFileCanHoldCostsNoMemory) {
+  WritePng(Path("small.png"), Raster(1, 1));
+  std::vector<unsigned char> bytes(std::filesystem::file_size(Path("small.png")));
+  std::ifstream(Path("small.png"), std::ios::binary)
+      .read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+  // IHDR: width and height big-endian at 16 and 20, the chunk's CRC at 29.
+  for (const int at : {16, 20}) bytes[at + 2] = 0x40, bytes[at + 3] = 0;
+  const uLong crc = crc32(0, bytes.data() + 12, 17);
+  for (int i = 0; i < 4; ++i) bytes[29 + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+  std::ofstream(Path("claims.png"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+  largestAllocation = 0;
+  try {
+    ReadPng(Path("claims.png"), 16384);
+    ADD_FAILURE() << "read";
+  } catch (const PngError& error) {
+    EXPECT_NE(std::string(error.what()).find("damaged PNG file"), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find("16384x16384"), std::string::npos) << error.what();
+  }
+  EXPECT_LT(largestAllocation.load(), std::size_t(1) << 20);
 }
 
 }  // namespace

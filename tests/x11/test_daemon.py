@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from x11_harness import Session, binary, run_cases  # noqa: E402
+from x11_harness import Session, binary, run_cases, wait_for  # noqa: E402
 
 USER = "quillmere-test"  # made by test.sh
 SEED = 7
@@ -56,16 +56,6 @@ def command_line(pid):
         return Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")[:-1]
     except FileNotFoundError:
         return []
-
-
-def wait_for(predicate, timeout, step=0.05):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(step)
-    return predicate()
 
 
 def case_activate_shows_the_board_and_deactivate_ends_it():

@@ -97,7 +97,7 @@ def case_frames_own_window():
         frames = s.render(desktop, SEED + 1, 260)
         hack = s.start_hack([], seed=SEED + 1)
         check_intro_and_slide(s, frames, hack)
-        assert s.running(hack)
+        assert s.is_running(hack)
         assert s.terminate(hack)[0] == 0
 
 
@@ -131,7 +131,7 @@ def case_sigterm_ends_quickly():
         for args, moment in ((["--root"], 0.5), (["--root"], 2.5), ([], 0.5), ([], 2.5)):
             hack = s.start_hack(args)
             sleep_until(hack, moment)
-            assert s.running(hack)
+            assert s.is_running(hack)
             assert s.children(hack) == [], "the hack started a child"
             status, seconds = s.terminate(hack)
             figures.append(seconds)
@@ -208,7 +208,7 @@ def case_input_rules():
             xdotool(s, "mousemove", x, 100)
         xdotool(s, "mousemove", 102, 102)  # 2 pixels on both axes
         time.sleep(0.3)
-        assert s.running(hack), "keys or small moves ended the saver"
+        assert s.is_running(hack), "keys or small moves ended the saver"
         xdotool(s, "mousemove", 103, 103)
         assert s.wait_exit(hack, 2) == 0, "3 pixels on both axes did not end it"
 

@@ -18,7 +18,6 @@ $QUILLMERE_HACK, $QUILLMERE_RENDER, $QUILLMERE_SAMPLE and $QUILLMERE_PROBE.
 import json
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
@@ -27,7 +26,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from case_runner import run_cases  # noqa: E402,F401  (the test scripts' entry point)
+import harness  # noqa: E402
+from harness import run_cases, wait_for  # noqa: E402,F401  (for the test scripts)
 
 TICK = 0.020
 
@@ -51,70 +51,23 @@ def binary(name):
     return path
 
 
-def work_dir():
-    path = Path(os.environ.get("QUILLMERE_X11_WORK") or tempfile.gettempdir())
-    path.mkdir(parents=True, exist_ok=True)
-    return path
-
-
-class Session:
+class Session(harness.Session):
     def __init__(self, name, screen=(512, 384), depth=24, shm=True):
-        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
-        self.screen, self.depth, self.shm = screen, depth, shm
-        self._procs = []
-        self.xvfb = None
+        super().__init__(name, screen, depth)
+        if not shm:
+            self.xvfb_args = ("-extension", "MIT-SHM")
 
-    def __enter__(self):
-        self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=work_dir()))
-        os.chmod(self.dir, 0o755)
-        try:
-            self.start_xvfb()
-        except BaseException:
-            self.__exit__(None, None, None)
-            raise
-        return self
+    def work_dir(self):
+        return Path(os.environ.get("QUILLMERE_X11_WORK") or tempfile.gettempdir())
 
-    def __exit__(self, kind, value, trace):
-        for proc in reversed(self._procs):
-            self.kill(proc)
-        if self.xvfb is not None:
-            self.kill(self.xvfb)
-        if kind is None:
-            shutil.rmtree(self.dir, ignore_errors=True)
-        else:
-            print(f"case files kept in {self.dir}", file=sys.stderr)
-        return False
-
-    def start_xvfb(self):
-        read, write = os.pipe()
-        width, height = self.screen
-        args = ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x{self.depth}",
-                "-nolisten", "tcp", "-noreset"]
-        if not self.shm:
-            args += ["-extension", "MIT-SHM"]
-        self.xvfb = subprocess.Popen(args, pass_fds=(write,), stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
-        self.env = dict(os.environ, DISPLAY=self.display)
-        self.env.pop("XSCREENSAVER_WINDOW", None)
-        self.env.pop("QUILLMERE_SEED", None)
-
-    def artifact(self, name):
-        return self.dir / name
+    def setup(self):
+        for name in ("XSCREENSAVER_WINDOW", "QUILLMERE_SEED"):
+            self.env.pop(name, None)
 
     # --- processes ---
     def start(self, args, env=None, **popen):
-        popen.setdefault("stdout", subprocess.DEVNULL)
         popen.setdefault("stderr", subprocess.PIPE)
-        proc = subprocess.Popen(args, env=env or self.env, **popen)
-        proc.started = time.monotonic()
-        self._procs.append(proc)
-        return proc
+        return super().start(args, env, **popen)
 
     def start_hack(self, args, seed=None, env=None):
         env = dict(env or self.env)
@@ -122,29 +75,12 @@ class Session:
             env["QUILLMERE_SEED"] = str(seed)
         return self.start([binary("HACK"), *args], env=env)
 
-    def running(self, proc):
-        return proc.poll() is None
-
-    def kill(self, proc):
-        if proc.poll() is None:
-            try:
-                os.kill(proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        proc.wait()
-
     def terminate(self, proc, timeout=5):
         """Sends SIGTERM; returns (exit status, seconds until it ended)."""
         start = time.monotonic()
         os.kill(proc.pid, signal.SIGTERM)
         status = proc.wait(timeout=timeout)
         return status, time.monotonic() - start
-
-    def wait_exit(self, proc, timeout):
-        try:
-            return proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
 
     def children(self, proc):
         found = []

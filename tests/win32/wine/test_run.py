@@ -173,10 +173,12 @@ def watch_intro(session, desktop, proc, seconds=2.5):
             seen.append((taken, a * 100 / board.tw))  # about the ticks so far
     assert len(set(lengths)) >= 2, lengths
     assert lengths == sorted(lengths), lengths
-    # The lines reach full length after 100 ticks: about 50 ticks a second.
+    # The lines reach full length after 100 ticks: about 50 ticks a second,
+    # fewer on a loaded machine, never more; a clock of twice the interval
+    # would give 25.
     (first, ticks_then), (last, ticks_now) = seen[0], seen[-1]
     rate = (ticks_now - ticks_then) / (last - first)
-    assert 35 <= rate <= 55, f"{rate:.1f} ticks a second"
+    assert 28 <= rate <= 55, f"{rate:.1f} ticks a second"
     return lengths
 
 

@@ -32,17 +32,15 @@ The cross build is found through $QUILLMERE_WIN_BUILD.
 
 import fcntl
 import os
-import re
 import shutil
-import signal
 import subprocess
 import sys
-import tempfile
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2]))
-from case_runner import run_cases  # noqa: E402,F401  (the test scripts' entry point)
+import harness  # noqa: E402
+from harness import run_cases  # noqa: E402,F401  (the test scripts' entry point)
 
 HERE = Path(__file__).resolve().parent
 WINE32, WINESERVER32 = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"
@@ -262,118 +260,36 @@ class Window:
         return f"<{self.kind} {self.cls} {self.rect} {self.text!r}>"
 
 
-class Session:
-    def __init__(self, name="case", screen=(1024, 768)):
-        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
-        self.screen = screen
-        self._procs = []
-        self._xvfb = None
-
+class Session(harness.Session):
     # --- life cycle ---
-    def __enter__(self):
-        base = base_prefix()
-        cases = work_dir() / "cases"
-        cases.mkdir(exist_ok=True)
-        self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=cases))
+    def work_dir(self):
+        return work_dir() / "cases"
+
+    def setup(self):
         self.prefix = self.dir / "prefix"
-        _copy_prefix(base, self.prefix)
-        self._start_xvfb()
+        _copy_prefix(base_prefix(), self.prefix)
         self.env = _wine_env(self.prefix, DISPLAY=self.display,
                              QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
-        try:
-            # Starts the prefix's server and services before anything is timed.
-            self.wininfo("screen", attempts=1)
-        except BaseException:
-            self.__exit__(None, None, None)
-            raise
-        return self
+        # Starts the prefix's server and services before anything is timed.
+        self.wininfo("screen", attempts=1)
 
-    def __exit__(self, kind, value, trace):
-        for proc in self._procs:
-            self.kill(proc)
+    def teardown(self):
+        if not hasattr(self, "prefix"):
+            return
         # Ends this prefix's own server and whatever still runs in it.
         subprocess.run([wineserver(), "-k"], env=_wine_env(self.prefix),
                        stderr=subprocess.DEVNULL)
         subprocess.run([wineserver(), "-w"], env=_wine_env(self.prefix), timeout=30,
                        stderr=subprocess.DEVNULL)
-        if self._xvfb is not None:
-            self._xvfb.kill()
-            self._xvfb.wait()
         shutil.rmtree(self.prefix, ignore_errors=True)
-        if kind is None and not os.environ.get("QUILLMERE_KEEP_CASES"):
-            shutil.rmtree(self.dir, ignore_errors=True)
-        elif kind is not None:
-            print(f"case files kept in {self.dir}", file=sys.stderr)
-        return False
-
-    def _start_xvfb(self):
-        read, write = os.pipe()
-        width, height = self.screen
-        self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
-
-    def artifact(self, name):
-        return self.dir / name
 
     # --- processes ---
     def start(self, args, exe=None, **popen):
         """Starts quillmere.scr (or exe) with args under Wine; returns a Popen."""
-        exe = exe or scr_path()
-        popen.setdefault("stdout", subprocess.DEVNULL)
-        popen.setdefault("stderr", subprocess.DEVNULL)
-        proc = subprocess.Popen([wine_loader(), str(exe), *args], env=self.env, **popen)
-        self._procs.append(proc)
-        return proc
+        return super().start([wine_loader(), exe or scr_path(), *args], **popen)
 
     def start_host(self, name, args, **popen):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
-
-    def is_running(self, proc):
-        if proc.poll() is not None:
-            return False
-        try:
-            state = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
-        except FileNotFoundError:
-            return False
-        return state not in ("Z", "X")
-
-    def wait_exit(self, proc, timeout):
-        """The exit code; raises TimeoutError if it still runs after timeout s."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            code = proc.poll()
-            if code is not None:
-                return code
-            time.sleep(0.005)
-        raise TimeoutError(f"process {proc.pid} still runs after {timeout} s")
-
-    def kill(self, proc):
-        if proc.poll() is None:
-            try:
-                os.kill(proc.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-            proc.wait()
-
-    def cpu_seconds(self, proc):
-        fields = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()
-        # utime and stime are fields 14 and 15 of stat, counted from 1.
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-    def cpu_percent(self, proc, seconds):
-        """The share of one core that proc used over the next `seconds`."""
-        before, start = self.cpu_seconds(proc), time.monotonic()
-        time.sleep(seconds)
-        used, elapsed = self.cpu_seconds(proc) - before, time.monotonic() - start
-        return 100.0 * used / elapsed
 
     # --- Win32's view, through the wininfo helper ---
     def wininfo(self, *args, attempts=5):

@@ -1,0 +1,174 @@
+"""What the end-to-end suites and the scripts share: a private Xvfb, the
+processes a session starts (each ended by its PID, never by name), their CPU
+time from /proc, and the command line of the test scripts. Python stdlib only.
+
+    class MySession(Session): ...          # adds what one platform needs
+    with MySession("case", screen=(1024, 768)) as s:
+        proc = s.start([...])
+        s.wait_exit(proc, 5)               # exit code; TimeoutError if it runs on
+        cpu_percent([proc.pid, s.xvfb.pid], 2.0)
+
+`script.py NAME` runs case_NAME() through run_cases(globals());
+`script.py --list` prints the names.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+
+def start_xvfb(width, height, depth=24, extra=()):
+    """A private X server, numbered by the server itself: (process, ":N")."""
+    read, write = os.pipe()
+    proc = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x{depth}",
+         "-nolisten", "tcp", "-noreset", *extra],
+        pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        proc.kill()
+        proc.wait()
+        raise RuntimeError("Xvfb did not start")
+    return proc, ":" + number
+
+
+def cpu_seconds(pid):
+    """utime + stime of a process (fields 14 and 15 of its stat)."""
+    fields = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def cpu_percent(pids, seconds):
+    """The share of one core each process used over the same next `seconds`."""
+    before, start = [cpu_seconds(p) for p in pids], time.monotonic()
+    time.sleep(seconds)
+    elapsed = time.monotonic() - start
+    return [100.0 * (cpu_seconds(p) - b) / elapsed for p, b in zip(pids, before)]
+
+
+def is_running(proc):
+    """Still running: a zombie or a reaped process is not."""
+    if proc.poll() is not None:
+        return False
+    try:
+        state = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+    except FileNotFoundError:
+        return False
+    return state not in ("Z", "X")
+
+
+def wait_exit(proc, timeout):
+    """The exit code; raises TimeoutError if it still runs after `timeout` s."""
+    try:
+        return proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise TimeoutError(f"process {proc.pid} still runs after {timeout} s") from None
+
+
+def kill(proc):
+    if proc.poll() is None:
+        try:
+            os.kill(proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    proc.wait()
+
+
+def wait_for(predicate, timeout, step=0.05):
+    """The predicate's first true value within `timeout` s, else its last."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Session:
+    """A case: a scratch folder, a private Xvfb and the processes started on
+    it. Subclasses extend setup() and teardown(); the folder is kept when the
+    case fails."""
+
+    xvfb_args = ()
+
+    def __init__(self, name="case", screen=(1024, 768), depth=24):
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.screen, self.depth = screen, depth
+        self.procs = []
+        self.xvfb = None
+
+    def work_dir(self):
+        return Path(tempfile.gettempdir())
+
+    def __enter__(self):
+        work = self.work_dir()
+        work.mkdir(parents=True, exist_ok=True)
+        self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=work))
+        os.chmod(self.dir, 0o755)
+        try:
+            self.xvfb, self.display = start_xvfb(*self.screen, self.depth, self.xvfb_args)
+            self.env = dict(os.environ, DISPLAY=self.display)
+            self.setup()
+        except BaseException:
+            self.__exit__(*sys.exc_info())
+            raise
+        return self
+
+    def setup(self):
+        pass
+
+    def teardown(self):
+        pass
+
+    def __exit__(self, kind, value, trace):
+        for proc in reversed(self.procs):
+            kill(proc)
+        self.teardown()
+        if self.xvfb is not None:
+            kill(self.xvfb)
+        if kind is None and not os.environ.get("QUILLMERE_KEEP_CASES"):
+            shutil.rmtree(self.dir, ignore_errors=True)
+        elif kind is not None:
+            print(f"case files kept in {self.dir}", file=sys.stderr)
+        return False
+
+    def artifact(self, name):
+        return self.dir / name
+
+    def start(self, args, env=None, **popen):
+        """Starts a program on the session's display; returns a Popen."""
+        popen.setdefault("stdout", subprocess.DEVNULL)
+        popen.setdefault("stderr", subprocess.DEVNULL)
+        proc = subprocess.Popen([str(a) for a in args], env=env or self.env, **popen)
+        proc.started = time.monotonic()
+        self.procs.append(proc)
+        return proc
+
+    is_running = staticmethod(is_running)
+    wait_exit = staticmethod(wait_exit)
+    kill = staticmethod(kill)
+
+    def cpu_percent(self, proc, seconds):
+        return cpu_percent([proc.pid], seconds)[0]
+
+
+def run_cases(namespace):
+    names = sorted(n[5:] for n in namespace if n.startswith("case_"))
+    if len(sys.argv) != 2:
+        sys.exit(f"usage: {sys.argv[0]} --list | CASE")
+    if sys.argv[1] == "--list":
+        print("\n".join(names))
+        return
+    if sys.argv[1] not in names:
+        sys.exit(f"unknown case {sys.argv[1]!r}; cases: {', '.join(names)}")
+    namespace["case_" + sys.argv[1]]()
+    print(f"{sys.argv[1]}: passed")
