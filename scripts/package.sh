@@ -10,13 +10,13 @@ install_packages "${NATIVE_PACKAGES[@]}" "${X11_PACKAGES[@]}" g++-mingw-w64-i686
   "${PACKAGE_PACKAGES[@]}"
 
 jobs=$(nproc)
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win -j "$jobs" --target setup
-(cd build/win && cpack -G ZIP >/dev/null)
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs" --target setup
+cpack --preset win32 >/dev/null
 
-cmake -S . -B build/native >/dev/null
-cmake --build build/native -j "$jobs" --target quillmere
-(cd build/native && cpack -G DEB >/dev/null)
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs" --target quillmere
+cpack --preset native >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
 mkdir -p dist
