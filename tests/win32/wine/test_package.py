@@ -9,10 +9,10 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 from wine_harness import Session, run_cases, shipped_scr_path, wine_arch, wine_loader
+from harness import wait_for  # noqa: E402  (on the path wine_harness sets)
 
 TITLE = "Quillmere Screensaver 1.0"
 DESKTOP = r"HKCU\Control Panel\Desktop"
@@ -54,10 +54,9 @@ def uninstall(s, installed):
     command = registry(s, UNINSTALL)["UninstallString"]
     uninstaller = unix_path(s, command)
     s.start(["/S"], exe=command.strip('"'))
-    deadline = time.monotonic() + 30
-    while installed.exists() or uninstaller.exists() or registry(s, UNINSTALL) is not None:
-        assert time.monotonic() < deadline, "the uninstaller left files or its entry"
-        time.sleep(0.2)
+    assert wait_for(lambda: not (installed.exists() or uninstaller.exists() or
+                                 registry(s, UNINSTALL) is not None), 30, step=0.2), \
+        "the uninstaller left files or its entry"
     assert not uninstaller.parent.exists(), "the uninstaller's folder stays"
 
 
