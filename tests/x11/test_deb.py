@@ -1,8 +1,6 @@
 #!/usr/bin/python3
-"""The .deb in dist/ (scripts/package.sh makes it), installed into this
-machine with apt-get and removed again: it holds the hack, its settings file
-and its manual page, the installed hack draws the board on a private Xvfb,
-`man quillmere` shows the page, and a purge leaves nothing behind."""
+"""The .deb in dist/ installed into this machine with apt-get: its files, the
+hack drawing on a private Xvfb, `man quillmere`; a purge leaves nothing."""
 
 import fcntl
 import os
@@ -18,38 +16,35 @@ FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/
          "/usr/share/man/man6/quillmere.6.gz"}
 
 
+def run(*args, **env):
+    return subprocess.run(args, capture_output=True, text=True, timeout=600,
+                          env=dict(os.environ, **env))
+
+
 def apt_get(*args):
-    # The lock that scripts/install-deps.sh takes, so as not to meet it in dpkg.
+    # Takes turns with scripts/install-deps.sh.
     with open("/var/lock/quillmere-apt.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        return subprocess.run(["apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=600", *args],
-                              env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"),
-                              capture_output=True, text=True, timeout=600)
+        return run("apt-get", "-y", "-q", "-o", "DPkg::Lock::Timeout=600", *args,
+                   DEBIAN_FRONTEND="noninteractive")
 
 
 def installed():
-    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "quillmere"],
-                            capture_output=True, text=True).stdout
-    return status == "install ok installed"
+    return run("dpkg-query", "-W", "-f=${Status}", "quillmere").stdout == "install ok installed"
 
 
 def case_install_and_remove():
-    version = os.environ["QUILLMERE_VERSION"]
-    arch = subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True).stdout
-    deb = Path(os.environ["QUILLMERE_DIST"]) / f"quillmere_{version}_{arch.strip()}.deb"
-    assert deb.is_file(), f"no {deb}: scripts/package.sh makes it"
-    listing = subprocess.run(["dpkg-deb", "-c", deb], capture_output=True, text=True, check=True)
-    files = {line.split()[-1][1:] for line in listing.stdout.splitlines() if line[0] != "d"}
-    assert files == FILES, f"the package holds {sorted(files)}"
-    depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], capture_output=True,
-                             text=True).stdout
-    assert "libx11-6" in depends and "libc6" in depends, f"Depends: {depends}"
+    arch = run("dpkg", "--print-architecture").stdout.strip()
+    deb = Path(os.environ["QUILLMERE_DIST"], f"quillmere_{os.environ['QUILLMERE_VERSION']}_{arch}.deb")
+    listing = run("dpkg-deb", "-c", str(deb)).stdout.splitlines()
+    files = {line.split()[-1][1:] for line in listing if not line.startswith("d")}
+    assert files == FILES, f"{deb} holds {sorted(files)}"
+    depends = run("dpkg-deb", "-f", str(deb), "Depends").stdout
+    assert "libc6" in depends and "libx11-6" in depends, f"Depends: {depends}"
     assert not installed(), "quillmere is installed already: apt-get purge quillmere"
-
     try:
         result = apt_get("install", "--no-install-recommends", str(deb))
         assert result.returncode == 0 and installed(), result.stdout + result.stderr
-
         os.environ["QUILLMERE_HACK"] = "/usr/libexec/xscreensaver/quillmere"
         with Session("deb") as s:
             desktop = s.sample_desktop()
@@ -57,19 +52,14 @@ def case_install_and_remove():
             frames = s.render(desktop, 3, 200)
             hack = s.start_hack(["--root"], seed=3)
             sleep_until(hack, 2.5)
-            tick = shot_tick(s, frames, hack)
-            assert tick > 100, f"still in the intro at tick {tick}"
-
-        page = subprocess.run(["man", "quillmere"], capture_output=True, text=True,
-                              env=dict(os.environ, MANPAGER="cat", MANWIDTH="80"))
-        assert page.returncode == 0, page.stderr
+            assert shot_tick(s, frames, hack) > 100, "still in the intro"
+        page = run("man", "quillmere", MANPAGER="cat", MANWIDTH="80")
         for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "ENVIRONMENT", "EXAMPLES"):
-            assert f"\n{section}\n" in page.stdout, f"the manual page has no {section}"
+            assert f"\n{section}\n" in page.stdout, f"man quillmere: no {section}; {page.stderr}"
     finally:
         result = apt_get("purge", "quillmere")
     assert result.returncode == 0 and not installed(), result.stdout + result.stderr
-    left = [path for path in FILES if Path(path).exists()]
-    left += [str(p) for p in Path("/var/lib/dpkg/info").glob("quillmere.*")]
+    left = [p for p in FILES if Path(p).exists()] + list(Path("/var/lib/dpkg/info").glob("quillmere.*"))
     assert not left, f"left behind: {left}"
 
 
