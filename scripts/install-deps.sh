@@ -12,6 +12,9 @@ FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # display, the real screensaver daemon, and a pointer and keyboard to drive.
 X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
               xscreensaver)
+# scripts/package.sh: NSIS for the setup program, dpkg-shlibdeps for the
+# .deb's Depends, and man for the .deb's test.
+PACKAGE_PACKAGES=(nsis dpkg-dev man-db)
 
 missing_packages() {
   local package
