@@ -12,7 +12,7 @@ if [ "${1:-}" = --linux ]; then
   install_packages "${NATIVE_PACKAGES[@]}" "${X11_PACKAGES[@]}"
   cmake --preset native >/dev/null
   cmake --build --preset native -j "$(nproc)" --target quillmere quillmere-sample x11_probe >/dev/null
-  exec python3 scripts/run_hack.py "$@"
+  exec /usr/bin/python3 scripts/run_hack.py "$@"
 fi
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 
@@ -32,4 +32,4 @@ fi
 
 QUILLMERE_WIN_BUILD="$PWD/build/win" QUILLMERE_WIN64_BUILD="$PWD/build/win64" \
   QUILLMERE_WINE_ARCH="$arch" QUILLMERE_WINE_WORK="$PWD/build/run-wine" \
-  exec python3 scripts/run_saver.py "$@"
+  exec /usr/bin/python3 scripts/run_saver.py "$@"

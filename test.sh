@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
-install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}"
+install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}" \
+  "${PACKAGE_PACKAGES[@]}"
 # The screensaver daemon launches no hack as root: its test runs as this user.
 id -u quillmere-test >/dev/null 2>&1 ||
   useradd --system --no-create-home --shell /usr/sbin/nologin quillmere-test
@@ -30,6 +31,8 @@ fi
 cmake --preset native -DQUILLMERE_WINE_ARCH="$arch"
 cmake --build --preset native -j "$jobs"
 python3 scripts/check_tests.py build/native
+# The packages, from the builds above, for the tests labelled package.
+scripts/package.sh
 ctest --preset native -j "$jobs"
 
 cmake --preset sanitize

@@ -1,7 +1,8 @@
 # Sourced by run.sh and test.sh: installs the Debian packages a job needs,
 # only those missing, so each script works alone on a fresh Debian 12.
 
-NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3)
+NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3
+                 python3-pil)
 # Two monitors under Wine: its 32-bit X11 driver reads them through Xinerama,
 # and xrandr defines them on the one Xvfb screen.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
@@ -11,7 +12,11 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
 # display, the real screensaver daemon, and a pointer and keyboard to drive.
-X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool xscreensaver)
+X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
+              xscreensaver)
+# scripts/package.sh: NSIS for the setup program, dpkg-shlibdeps for the
+# .deb's Depends, and man for the .deb's test.
+PACKAGE_PACKAGES=(nsis dpkg-dev man-db)
 
 missing_packages() {
   local package

@@ -2,7 +2,7 @@
 """Runs the X11 hack natively. With DISPLAY set it runs there in a full-screen
 window of its own until a click or a mouse move ends it. Without it, it runs
 on a private virtual screen showing the sample desktop, saves screenshots
-into out/ and prints their paths."""
+and a GIF of a few seconds into out/ and prints their paths."""
 
 import os
 import shutil
@@ -13,11 +13,13 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "x11"))
 from x11_harness import Session, use_native_build  # noqa: E402
+from screen_gif import record_gif  # noqa: E402
 
 use_native_build("run-x11")
 
 SCREEN = (1024, 768)
 OUT = ROOT / "out"
+GIF_SECONDS = 4.0
 
 
 def on_virtual_screen():
@@ -30,6 +32,9 @@ def on_virtual_screen():
             path = OUT / f"linux-{name}.png"
             shutil.copy(s.shot(), path)
             print(path.relative_to(ROOT))
+        gif = OUT / "linux-shuffle.gif"
+        frames = record_gif(s.display, gif, GIF_SECONDS)
+        print(f"{gif.relative_to(ROOT)} ({frames} frames)")
         s.terminate(hack)
 
 

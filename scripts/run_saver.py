@@ -16,6 +16,7 @@ ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
 from wine_harness import Session, _wine_env, base_prefix, load_image, scr_path, wine_loader  # noqa: E402
 from test_run import TITLE, Board, decode, intro_line_length, raw_screenshot  # noqa: E402
+from screen_gif import record_gif  # noqa: E402
 
 SCREEN = (1024, 768)
 SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
@@ -46,18 +47,9 @@ def shoot_saver(session, desktop):
         path = OUT / f"wine-{name}.png"
         shot.save(path)
         print(path.relative_to(ROOT))
-    raws, start = [], time.monotonic()
-    while time.monotonic() < start + GIF_SECONDS:
-        raws.append(raw_screenshot(session))
-    frames = session.artifact("frames")
-    frames.mkdir()
-    for i, raw in enumerate(raws):
-        decode(raw).save(frames / f"{i:04d}.png")
-    delay = round(100 * GIF_SECONDS / len(raws))  # in 1/100 s, as the frames were taken
     gif = OUT / "wine-shuffle.gif"
-    subprocess.run(["convert", "-delay", str(delay), "-loop", "0", *sorted(frames.glob("*.png")),
-                    "-resize", "50%", "-layers", "Optimize", str(gif)], check=True)
-    print(f"{gif.relative_to(ROOT)} ({len(raws)} frames)")
+    frames = record_gif(session.display, gif, GIF_SECONDS)
+    print(f"{gif.relative_to(ROOT)} ({frames} frames)")
 
 
 def start_preview(session):

@@ -15,6 +15,7 @@
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
 #include "core/services.h"
+#include "x11/error_trap.h"
 #include "x11/pixel_layout.h"
 
 namespace {
@@ -46,12 +47,6 @@ x11::PixelLayout LayoutOf(const XImage& img, const Visual* v) {
           std::uint32_t(v->blue_mask), img.byte_order == MSBFirst};
 }
 
-bool attachFailed = false;
-int NoteAttachFailure(Display*, XErrorEvent*) {
-  attachFailed = true;
-  return 0;
-}
-
 // Shared memory works only with a server on this machine.
 bool LocalServer() {
   const char* name = DisplayString(display);
@@ -70,16 +65,16 @@ XImage* MakeSharedImage(int width, int height) {
   }
   segment.shmaddr = img->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
   segment.readOnly = False;
-  XSync(display, False);
-  attachFailed = false;
-  auto* previous = XSetErrorHandler(NoteAttachFailure);
-  const bool attached = segment.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(display, &segment);
-  XSync(display, False);
-  XSetErrorHandler(previous);
+  bool attached = false;
+  {
+    x11::ErrorTrap trap(display);
+    attached = segment.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(display, &segment) &&
+               !trap.Failed();
+  }
   // Marked for removal at once: the segment goes with the last detach, even
   // if this process is killed.
   shmctl(segment.shmid, IPC_RMID, nullptr);
-  if (!attached || attachFailed) {
+  if (!attached) {
     if (segment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(segment.shmaddr);
     img->data = nullptr;
     XDestroyImage(img);

@@ -218,6 +218,37 @@ def case_input_rules():
         assert s.wait_exit(hack, 2) == 0, "a button did not end it"
 
 
+def case_other_monitors_covered():
+    """In its own window the hack animates the primary monitor (the same
+    frames as on a screen of that size) and covers every other monitor in
+    black; a move over a cover counts as one over the saver, a click there
+    ends it. The desktop picture tiles the screen, so the primary shows it
+    whole wherever it lies."""
+    for name, primary, other in (("right of the primary", 0, 512), ("left of it", 512, 0)):
+        with Session("monitors", screen=(1024, 384)) as s:
+            xrandr = lambda *args: subprocess.run(["xrandr", *args], env=s.env, check=True)
+            xrandr("--setmonitor", "P", f"512/135x384/100+{primary}+0", "screen")
+            xrandr("--setmonitor", "C", f"512/135x384/100+{other}+0", "none")
+            desktop = s.sample_desktop((512, 384))
+            s.set_root(desktop)
+            frames = s.render(desktop, SEED, 120, size=(512, 384))
+            xdotool(s, "mousemove", other + 100, 100)
+            hack = s.start_hack([], seed=SEED)
+            sleep_until(hack, 1.0)
+            window = subprocess.run(["xdotool", "search", "--name", "Quillmere Screensaver"],
+                                    env=s.env, capture_output=True, text=True).stdout.split()[0]
+            assert frames.phase(shot_tick(s, frames, hack, window)) == "intro", name
+            assert s.probe("black", "root", other, 0, 512, 384, check=False).returncode == 0, name
+            for i in range(11):  # ten ignored, then one recorded, all over the cover
+                xdotool(s, "mousemove", other + 20 + 30 * i, 300 - 20 * i)
+            xdotool(s, "mousemove", other + 20 + 30 * 10 + 3, 300 - 20 * 10 - 3)
+            assert s.wait_exit(hack, 2) == 0, f"{name}: a move over the cover did not end it"
+            hack = s.start_hack([])
+            time.sleep(0.5)
+            xdotool(s, "click", 1)  # the pointer is still over the cover
+            assert s.wait_exit(hack, 2) == 0, f"{name}: a click on the cover did not end it"
+
+
 def case_install_layout():
     """cmake --install puts the hack and its settings where the daemon looks."""
     import tempfile

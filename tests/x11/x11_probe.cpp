@@ -3,6 +3,7 @@
 // into a PNG, holds a test window open and resizes it, and compares pictures.
 //   x11_probe set-root PICTURE.png
 //   x11_probe shot root|ID OUT.png
+//   x11_probe black root|ID X Y W H   (exit 0 if all of that rectangle is black)
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
 //   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "headless/png_io.h"
@@ -74,14 +76,15 @@ int SetRoot(const std::string& path) {
   return 0;
 }
 
-int Shot(const std::string& which, const std::string& out) {
+Raster Photograph(const std::string& which) {
   Display* display = Open();
   const Window window = which == "root" ? DefaultRootWindow(display) : std::stoul(which, nullptr, 0);
   XWindowAttributes attributes;
-  if (!XGetWindowAttributes(display, window, &attributes)) return 1;
-  XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width),
-                            unsigned(attributes.height), AllPlanes, ZPixmap);
-  if (image == nullptr) return 1;
+  XImage* image = XGetWindowAttributes(display, window, &attributes)
+                      ? XGetImage(display, window, 0, 0, unsigned(attributes.width),
+                                  unsigned(attributes.height), AllPlanes, ZPixmap)
+                      : nullptr;
+  if (image == nullptr) throw std::runtime_error("cannot read window " + which);
   Raster picture(attributes.width, attributes.height);
   const Visual* visual = attributes.visual;
   for (int y = 0; y < attributes.height; ++y)
@@ -92,7 +95,24 @@ int Shot(const std::string& which, const std::string& out) {
     }
   XDestroyImage(image);
   XCloseDisplay(display);
-  WritePng(out, picture);
+  return picture;
+}
+
+int Shot(const std::string& which, const std::string& out) {
+  WritePng(out, Photograph(which));
+  return 0;
+}
+
+int Black(const std::string& which, int left, int top, int width, int height) {
+  const Raster picture = Photograph(which);
+  if (left < 0 || top < 0 || left + width > picture.Width() || top + height > picture.Height())
+    throw std::runtime_error("the rectangle lies outside the window");
+  for (int y = top; y < top + height; ++y)
+    for (int x = left; x < left + width; ++x)
+      if (picture.Pixel(x, y) != Rgb(0, 0, 0)) {
+        std::printf("(%d, %d) is %06x\n", x, y, picture.Pixel(x, y));
+        return 1;
+      }
   return 0;
 }
 
@@ -147,6 +167,9 @@ int main(int argc, char** argv) {
   try {
     if (command == "set-root" && argc == 3) return SetRoot(argv[2]);
     if (command == "shot" && argc == 4) return Shot(argv[2], argv[3]);
+    if (command == "black" && argc == 7)
+      return Black(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                   std::atoi(argv[6]));
     if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
@@ -155,6 +178,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | window W H | match SHOT FRAME... | scale IN W H OUT\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | window W H | match SHOT FRAME... | scale IN W H OUT\n");
   return 2;
 }

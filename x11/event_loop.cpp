@@ -1,0 +1,130 @@
+#include "x11/event_loop.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "core/MForm_unit.h"
+#include "core/services.h"
+#include "x11/target.h"
+#include "x11/x11_platform.h"
+
+namespace x11 {
+
+EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
+                     Rect origin)
+    : display_(display), window_(window), form_(form), covers_(covers), origin_(origin) {
+  int event, error;
+  if (covers_ != nullptr && XRRQueryExtension(display_, &event, &error)) {
+    XRRSelectInput(display_, DefaultRootWindow(display_), RRScreenChangeNotifyMask);
+    monitorsChanged_ = event + RRScreenChangeNotify;
+  }
+}
+
+int EventLoop::Run(int signalFd) {
+  const int fd = ConnectionNumber(display_);
+  // The socket is read only when poll finds something there: no empty read
+  // a tick.
+  int mode = QueuedAfterReading;
+  while (true) {
+    for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      if (!Handle(event) || CloseRequested()) return Finish(0);
+    }
+    const auto deadline = TimerDeadline();
+    const auto now = Clock::now();
+    if (deadline && now >= *deadline) {
+      form_.MTimerTimer();
+      if (CloseRequested()) return Finish(0);
+      continue;
+    }
+    int timeout = -1;
+    if (deadline) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
+      timeout = int(std::max<std::int64_t>(wait.count(), 0));
+    }
+    pollfd waits[2] = {{fd, POLLIN, 0}, {signalFd, POLLIN, 0}};
+    if (poll(waits, 2, timeout) < 0 && errno != EINTR) return Finish(1);
+    if (waits[1].revents) return Finish(0);
+    mode = waits[0].revents ? QueuedAfterReading : QueuedAlready;
+    // A closed connection reads as end of file, reported as lost.
+    if (waits[0].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
+  }
+}
+
+bool EventLoop::Handle(const XEvent& event) {
+  if (NoteEvent(event)) return true;
+  switch (event.type) {
+    case Expose: {
+      const XExposeEvent& e = event.xexpose;
+      if (e.window == window_) form_.FormPaint({e.x, e.y, e.x + e.width, e.y + e.height});
+      return true;
+    }
+    case ConfigureNotify: {
+      const XConfigureEvent& e = event.xconfigure;
+      if (e.window == window_ && covers_ == nullptr &&
+          (e.width != MForm_unit::ScreenWidth || e.height != MForm_unit::ScreenHeight))
+        form_.FormResize(e.width, e.height);
+      return true;
+    }
+    case DestroyNotify:
+      return event.xdestroywindow.window != window_;
+    case MapNotify:
+      if (covers_ != nullptr && event.xmap.window == window_) {
+        GrabInput(display_, window_);
+        form_.FormActivate();
+      }
+      return true;
+  }
+  if (event.type == monitorsChanged_) {
+    XRRUpdateConfiguration(const_cast<XEvent*>(&event));
+    covers_->Cover(display_, Monitors(display_));
+    return true;
+  }
+  if (covers_ != nullptr) HandleInput(event);
+  return true;
+}
+
+void EventLoop::HandleInput(const XEvent& event) {
+  switch (event.type) {
+    case MotionNotify:
+      // On the root window's scale, so a move over a cover is one of the
+      // same stream as a move over the saver's window.
+      form_.FormMouseMove(event.xmotion.x_root - origin_.left, event.xmotion.y_root - origin_.top);
+      break;
+    case ButtonPress:
+      form_.FormMouseDown();
+      break;
+    case ButtonRelease:
+      form_.FormClick();
+      break;
+    case KeyPress: {
+      XKeyEvent key = event.xkey;
+      char text[8];
+      KeySym symbol;
+      if (XLookupString(&key, text, sizeof text, &symbol, nullptr) > 0)
+        form_.FormKeyPress();
+      else
+        form_.FormKeyDown();
+      break;
+    }
+  }
+}
+
+int EventLoop::Finish(int status) {
+  platform::EnableTimer(false);
+  form_.FormClose();
+  ReleaseImage();
+  if (covers_ != nullptr) {
+    covers_->Remove(display_);
+    XDestroyWindow(display_, window_);
+  }
+  return status;
+}
+
+}  // namespace x11
