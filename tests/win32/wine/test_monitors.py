@@ -37,7 +37,8 @@ def check_layout(name):
         Image(*size, b"".join(screen)).save(s.artifact("screen.png"))
         s.set_root_picture(s.artifact("screen.png"))
         cover = (ox - px, oy - py, ox - px + ow, oy - py + oh)  # in Win32's coordinates
-        host = start_passer_by(s, cover[0] + 100, cover[1] + 100, 300, 200)
+        q = (p[0] + 100 * way[0], p[1] + 100 * way[1])  # on the cover
+        host = start_passer_by(s, q[0] - 50, q[1] - 50, 100, 100)
         assert tell(host, "show") == "shown"
         s.move_mouse(px + 10, py + 10)
         proc = s.start(["/s"])
@@ -52,14 +53,13 @@ def check_layout(name):
         # Nine movements over the cover and P are the ignored ten (or P is
         # recorded, should showing the window count as one); then straight
         # on from P onto the cover, 2 pixels diagonally, and 3 (or a click).
-        q = (p[0] + 100 * way[0], p[1] + 100 * way[1])
         moves = [(cover[0] + 50 + 80 * i, cover[1] + 500 - 50 * i) for i in range(9)]
         for x, y in moves + [p, q, (q[0] + 2, q[1] + 2)]:
             s.move_mouse(px + x, py + y)
             time.sleep(0.25)
             assert s.is_running(proc), f"the movement to {x}, {y} closed the saver"
         if end == "click":
-            s.click(ox + 200, oy + 200)  # over the hidden window
+            s.click()  # where the pointer is: over the hidden window
         else:
             s.move_mouse(px + q[0] + 3, py + q[1] + 3)
         assert s.wait_exit(proc, timeout=5) == 0
