@@ -27,10 +27,10 @@ HPOWERNOTIFY registration = nullptr;
 namespace win32 {
 
 void RegisterDisplayPower(HWND window) {
-  // Windows XP has no power notifications at all.
+  // Windows XP lacks the call; it is looked up so that XP still starts.
   static const auto registerFor = User32Function<Register>("RegisterPowerSettingNotification");
   if (registerFor == nullptr) return;
-  // Windows 7 does not know the console display state and would stay silent.
+  // Before Windows 8 there is no console display state to ask for.
   if (IsWindows8OrGreater())
     registration = registerFor(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   if (registration == nullptr)
