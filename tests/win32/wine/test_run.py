@@ -153,7 +153,9 @@ def watch_intro(session, desktop, proc, seconds=2.5):
     while appeared is None or time.monotonic() < appeared + seconds:
         assert time.monotonic() < deadline, "the saver's window never appeared"
         assert session.is_running(proc), "the saver ended"
-        raws.append((time.monotonic(), raw_screenshot(session)))
+        before = time.monotonic()
+        raw = raw_screenshot(session)
+        raws.append(((before + time.monotonic()) / 2, raw))  # taken some time in between
         if appeared is None:
             window = session.find_window(TITLE)
             if window is not None and window.visible:
@@ -175,9 +177,13 @@ def watch_intro(session, desktop, proc, seconds=2.5):
     assert lengths == sorted(lengths), lengths
     # The lines reach full length after 100 ticks: about 50 ticks a second,
     # fewer on a loaded machine, never more; a clock of twice the interval
-    # would give 25.
-    (first, ticks_then), (last, ticks_now) = seen[0], seen[-1]
-    rate = (ticks_now - ticks_then) / (last - first)
+    # would give 25. Fitted over every shot, as one shot's moment is only
+    # known to within the time a screenshot takes.
+    mean_t = sum(t for t, _ in seen) / len(seen)
+    mean_k = sum(k for _, k in seen) / len(seen)
+    rate = sum((t - mean_t) * (k - mean_k) for t, k in seen) / \
+        sum((t - mean_t) ** 2 for t, _ in seen)
+    print(f"intro pace: {rate:.1f} ticks a second over {len(seen)} shots")
     assert 28 <= rate <= 55, f"{rate:.1f} ticks a second"
     return lengths
 
