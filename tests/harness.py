@@ -23,6 +23,17 @@ import time
 from pathlib import Path
 
 
+# The saver's pointer rules where its window meets a cover over another
+# monitor, for every suite whose saver covers monitors. From the point the
+# saver recorded just inside its own monitor, each step lands on the cover:
+# (along, across) pixels, along being the way from the saver's monitor onto
+# the cover's, and whether the step ends the saver. The recorded point never
+# moves, so the steps are taken from it one after another, in this order.
+EDGE_STEPS = (((1, 5), False), ((5, 1), False), ((3, 3), True))
+# Pressed over a cover, each ends the saver and reaches nothing beneath.
+COVER_BUTTONS = (1, 2, 3)
+
+
 def start_xvfb(width, height, depth=24, extra=()):
     """A private X server, numbered by the server itself: (process, ":N")."""
     read, write = os.pipe()

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
+
+#include "core/xrgb.h"
 
 namespace x11 {
 
@@ -49,32 +50,16 @@ void WriteImage(const Raster& from, Rect area, const PixelLayout& layout, std::u
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, from.Width()), bottom = std::min(area.bottom, from.Height());
   if (right <= left || bottom <= top) return;
+  if (IsXrgb(layout)) {
+    WriteXrgb(from, area, image, bytesPerLine,
+              layout.msbFirst ? WordOrder::kBigEndian : WordOrder::kLittleEndian);
+    return;
+  }
   const int bytes = layout.bitsPerPixel / 8;
-  const bool xrgb = IsXrgb(layout);
   const Channel r = Of(layout.redMask), g = Of(layout.greenMask), b = Of(layout.blueMask);
   for (int y = top; y < bottom; ++y) {
     const std::uint8_t* in = from.Row(y) + left * Raster::kBytesPerPixel;
     std::uint8_t* out = image + std::size_t(y) * bytesPerLine + std::size_t(left) * bytes;
-    if (xrgb && !layout.msbFirst && std::endian::native == std::endian::little) {
-      // The usual layout: B, G, R, pad in memory, as the raster's B, G, R.
-      // Four pixels from three 32-bit loads, one store each (little-endian).
-      int x = left;
-      for (; x + 4 <= right; x += 4, in += 12, out += 16) {
-        std::uint32_t word[3], pixel[4];
-        std::memcpy(word, in, 12);
-        pixel[0] = word[0] & 0xFFFFFF;
-        pixel[1] = (word[0] >> 24 | word[1] << 8) & 0xFFFFFF;
-        pixel[2] = (word[1] >> 16 | word[2] << 16) & 0xFFFFFF;
-        pixel[3] = word[2] >> 8;
-        std::memcpy(out, pixel, 16);
-      }
-      for (; x < right; ++x, in += 3, out += 4) {
-        const std::uint32_t pixel = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
-                                    std::uint32_t(in[2]) << 16;
-        std::memcpy(out, &pixel, 4);
-      }
-      continue;
-    }
     for (int x = left; x < right; ++x, in += 3, out += bytes) {
       const std::uint32_t pixel = Place(in[2], r) | Place(in[1], g) | Place(in[0], b);
       for (int i = 0; i < bytes; ++i) {

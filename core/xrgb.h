@@ -1,0 +1,14 @@
+#pragma once
+// A frame's pixels as 32-bit XRGB words (0x00RRGGBB, the pad byte 0): what
+// nearly every X server's TrueColor visual holds and what Wayland's
+// XRGB8888 buffers hold. One conversion for every binding that needs it.
+#include <cstdint>
+
+#include "core/raster.h"
+
+// The order of a word's bytes in memory: little-endian is B, G, R, pad.
+enum class WordOrder { kLittleEndian, kBigEndian };
+
+// Writes `area` of the raster (clipped to it) into memory whose rows are
+// `stride` bytes apart; pixel (x, y) goes to the word at y * stride + 4 * x.
+void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order);
