@@ -1,12 +1,12 @@
 #include "win32/win32_platform.h"
 
-#include <algorithm>
-#include <cstring>
-#include <stdexcept>
+#include <optional>
 
 #include "core/services.h"
 #include "win32/win32_services.h"
+#include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "win32/desktop_picture.h"
 
 namespace {
 
@@ -16,13 +16,12 @@ HWND saverWindow = nullptr;
 HDC windowDc = nullptr;  // the class's own DC (CS_OWNDC), valid while the window lives
 bool timerEnabled = false;
 
-// The screen as it was when opened: one 24-bit top-down DIB section.
-struct ScreenPicture {
-  HBITMAP section = nullptr;
-  const unsigned char* bits = nullptr;
-  int width = 0, height = 0, stride = 0;
-};
-ScreenPicture screen;
+// The desktop as the saver first saw it, kept for the life of the process:
+// after a display change the board is cut from it again, never from a
+// capture of the saver itself. Empty where the user's desktop was not seen.
+std::optional<Raster> desktop;
+bool desktopTaken = false;
+Raster screen;  // the desktop at the window's size, where that differs
 
 // A Raster's memory is a top-down 24-bit DIB: rows of B, G, R, 4-byte aligned.
 BITMAPINFO DescribeRaster(const Raster& raster) {
@@ -55,56 +54,23 @@ bool TimerTickWanted() {
 namespace platform {
 
 bool OpenScreen() {
-  CloseScreen();
-  // A secure saver runs on a desktop of its own, whose screen shows nothing
-  // of the user's: there is nothing to photograph. Names are case-blind.
-  const std::string desktop = win32::ThreadDesktopName();
-  if (!desktop.empty() && lstrcmpiA(desktop.c_str(), "Default") != 0) return false;
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  const HDC screenDc = GetDC(nullptr);
-  void* bits = nullptr;
-  const HBITMAP section = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (section == nullptr) {
-    ReleaseDC(nullptr, screenDc);
-    throw std::runtime_error("Cannot make a bitmap to copy the screen into.");
+  if (!desktopTaken) desktop = win32::PhotographDesktop(), desktopTaken = true;
+  if (!desktop) return false;
+  const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
+  if (desktop->Width() != width || desktop->Height() != height) {
+    // Nearest neighbour, as the core stretches.
+    screen = Raster(width, height);
+    screen.StretchDraw({0, 0, width, height}, *desktop);
   }
-  // One read of the whole screen, so every tile comes from the same moment;
-  // CAPTUREBLT includes layered windows, as the user sees them.
-  const HDC captureDc = CreateCompatibleDC(screenDc);
-  const HGDIOBJ previous = SelectObject(captureDc, section);
-  const bool copied = BitBlt(captureDc, 0, 0, width, height, screenDc, 0, 0, SRCCOPY | CAPTUREBLT);
-  GdiFlush();
-  SelectObject(captureDc, previous);
-  DeleteDC(captureDc);
-  ReleaseDC(nullptr, screenDc);
-  screen = {section, static_cast<const unsigned char*>(bits), width, height,
-            (width * 3 + 3) & ~3};
-  if (!copied) CloseScreen();
-  return copied;
-}
-
-void CloseScreen() {
-  if (screen.section != nullptr) DeleteObject(screen.section);
-  screen = {};
+  return true;
 }
 
 void CopyScreenRect(int left, int top, Raster& into) {
-  static_assert(Raster::kBytesPerPixel == 3, "tiles are sliced from a 24-bit picture");
-  // Clipped to the picture; whatever lies outside stays as it was.
-  const int x0 = std::max(left, 0), x1 = std::min(left + into.Width(), screen.width);
-  const int y0 = std::max(top, 0), y1 = std::min(top + into.Height(), screen.height);
-  if (screen.bits == nullptr || x1 <= x0 || y1 <= y0) return;
-  for (int y = y0; y < y1; ++y)
-    std::memcpy(into.Row(y - top) + 3 * (x0 - left),
-                screen.bits + std::size_t(y) * screen.stride + 3 * x0, std::size_t(x1 - x0) * 3);
+  const Raster& from = screen.Width() ? screen : *desktop;
+  into.Copy({0, 0, into.Width(), into.Height()}, from, left, top);
 }
+
+void CloseScreen() { screen = Raster(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
   const HDC dc = windowDc;
