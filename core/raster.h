@@ -58,6 +58,7 @@ class Raster {
   // Limits all drawing to `area` as well as to the raster, until reset.
   void SetClip(Rect area);
   void ResetClip() { clip_ = {0, 0, width_, height_}; }
+  Rect ClipRect() const { return clip_; }
 
   bool operator==(const Raster& other) const {
     return width_ == other.width_ && height_ == other.height_ && bytes_ == other.bytes_;
