@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <vector>
+
+#include "core/smooth_stretch.h"
 
 // Shapes are laid out in fractions of the picture, so every size shows the
 // same scene. Only this file's own arithmetic is used: no fonts, no files.
@@ -20,8 +23,9 @@ Rgbf Mix(Rgbf a, Rgbf b, double t) {
 }
 
 // Every channel stays at 1 or above: pure black is the saver's own colour.
+// (Rounding by adding a half: lround is a library call on 32-bit Windows.)
 Color ToColor(Rgbf c) {
-  const auto channel = [](double v) { return std::clamp(int(std::lround(v)), 1, 255); };
+  const auto channel = [](double v) { return std::clamp(int(v + 0.5), 1, 255); };
   return Rgb(channel(c.r), channel(c.g), channel(c.b));
 }
 
@@ -32,10 +36,20 @@ double Smoothstep(double edge0, double edge1, double x) {
 
 constexpr double kPi = std::numbers::pi;
 
-// Sky, sun and clouds at (u, v), both 0..1 over the area above the taskbar.
-Rgbf Sky(double u, double v, double aspect) {
+// All of the scene is soft but the ridges of the hills: a taller one is drawn
+// this many rows tall and scaled up smoothly, so that it costs the same on
+// any screen (seconds at 4K otherwise, in 32-bit floating point).
+constexpr int kSceneRows = 768;
+
+// The sky's own colour in row v, from the zenith down to the horizon.
+Rgbf SkyGradient(double v) {
   const Rgbf zenith{38, 92, 178}, horizon{176, 214, 240};
-  Rgbf sky = Mix(zenith, horizon, std::pow(v / 0.62, 1.4));
+  return Mix(zenith, horizon, std::pow(v / 0.62, 1.4));
+}
+
+// Sky, sun and clouds at (u, v), both 0..1 over the area above the taskbar,
+// over the gradient's colour of row v.
+Rgbf Sky(double u, double v, double aspect, Rgbf sky) {
 
   // Sun with a soft halo, upper right.
   const double su = 0.78, sv = 0.17;
@@ -64,8 +78,10 @@ Rgbf Sky(double u, double v, double aspect) {
   for (const Cloud& c : kClouds) {
     double cover = 0;
     for (const Puff& puff : c.puffs) {
-      const double d = std::hypot((u - puff.u) * aspect, (v - puff.v) * 1.3);
-      cover = std::max(cover, Smoothstep(puff.radius, puff.radius * 0.75, d));
+      // Most of the sky is outside every puff, where no root need be taken.
+      const double dx = (u - puff.u) * aspect, dy = (v - puff.v) * 1.3;
+      if (dx * dx + dy * dy >= puff.radius * puff.radius) continue;
+      cover = std::max(cover, Smoothstep(puff.radius, puff.radius * 0.75, std::hypot(dx, dy)));
     }
     cover *= Smoothstep(c.base + 0.006, c.base - 0.004, v);
     if (cover > cloud) {
@@ -96,9 +112,9 @@ double Ridge(const Hill& hill, double u) {
          hill.amp2 * std::sin(2 * kPi * hill.freq2 * u + hill.phase2);
 }
 
-void DrawScene(Raster& desktop, int sceneHeight) {
+// Sky and hills over the top `sceneHeight` rows, for a scene of that aspect.
+void DrawScene(Raster& desktop, int sceneHeight, double aspect) {
   const int width = desktop.Width();
-  const double aspect = double(width) / std::max(sceneHeight, 1);
   std::vector<double> ridges(std::size(kHills) * std::size_t(width));
   for (int x = 0; x < width; ++x) {
     const double u = (x + 0.5) / width;
@@ -106,6 +122,7 @@ void DrawScene(Raster& desktop, int sceneHeight) {
   }
   for (int y = 0; y < sceneHeight; ++y) {
     const double v = (y + 0.5) / sceneHeight;
+    const Rgbf gradient = SkyGradient(v);
     for (int x = 0; x < width; ++x) {
       const double u = (x + 0.5) / width;
       Rgbf color{};
@@ -122,7 +139,7 @@ void DrawScene(Raster& desktop, int sceneHeight) {
         ground = true;
         break;
       }
-      desktop.SetPixel(x, y, ToColor(ground ? color : Sky(u, v, aspect)));
+      desktop.SetPixel(x, y, ToColor(ground ? color : Sky(u, v, aspect, gradient)));
     }
   }
 }
@@ -182,7 +199,15 @@ int SampleTaskbarHeight(int height) { return std::clamp(height / 24, std::min(6,
 Raster DrawSampleDesktop(int width, int height) {
   Raster desktop(width, height);
   const int sceneHeight = std::max(height - SampleTaskbarHeight(height), 0);
-  DrawScene(desktop, sceneHeight);
+  const double aspect = double(width) / std::max(sceneHeight, 1);
+  if (sceneHeight <= kSceneRows) {
+    DrawScene(desktop, sceneHeight, aspect);
+  } else {
+    const auto sceneWidth = (std::int64_t(width) * kSceneRows + sceneHeight / 2) / sceneHeight;
+    Raster scene(int(std::max<std::int64_t>(sceneWidth, 1)), kSceneRows);
+    DrawScene(scene, kSceneRows, aspect);
+    SmoothStretch(desktop, {0, 0, width, sceneHeight}, scene);
+  }
   DrawTaskbar(desktop, sceneHeight);
   return desktop;
 }

@@ -29,7 +29,8 @@ TEST_P(SampleDesktopTest, HasTheSizeAndNoPureBlack) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SampleDesktopTest,
                          testing::Values(Size{1024, 768}, Size{1366, 768}, Size{152, 112},
-                                         Size{800, 600}, Size{3, 2}, Size{1, 1}),
+                                         Size{800, 600}, Size{3, 2}, Size{1, 1},
+                                         Size{1920, 1080}),
                          [](const auto& info) { return testing::PrintToString(info.param); });
 
 void ExpectScene(int width, int height) {
@@ -60,11 +61,14 @@ void ExpectScene(int width, int height) {
   EXPECT_GE(middleRow.size(), 6u) << "start button, icons and clock";
 }
 
-// 1024x768 is the renderer's default, 152x112 the preview picture.
+// 1024x768 is the renderer's default, 152x112 the preview picture; the
+// scene of the larger ones is drawn smaller and scaled up.
 TEST(SampleDesktopSceneTest, ShowsSkyOverHillsOverATaskbar) {
   ExpectScene(1024, 768);
   ExpectScene(1366, 768);
   ExpectScene(152, 112);
+  ExpectScene(1920, 1080);
+  ExpectScene(3840, 2160);
 }
 
 }  // namespace
