@@ -18,7 +18,8 @@ bool timerEnabled = false;
 
 // The desktop as the saver first saw it, kept for the life of the process:
 // after a display change the board is cut from it again, never from a
-// capture of the saver itself. Empty where the user's desktop was not seen.
+// capture of the saver itself. Empty where neither the user's desktop nor
+// their wallpaper was seen.
 std::optional<Raster> desktop;
 bool desktopTaken = false;
 Raster screen;  // the desktop at the window's size, where that differs
@@ -54,7 +55,7 @@ bool TimerTickWanted() {
 namespace platform {
 
 bool OpenScreen() {
-  if (!desktopTaken) desktop = win32::PhotographDesktop(), desktopTaken = true;
+  if (!desktopTaken) desktop = win32::DesktopPicture(), desktopTaken = true;
   if (!desktop) return false;
   const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
   if (desktop->Width() != width || desktop->Height() != height) {
