@@ -31,14 +31,8 @@ PictureFile::PictureFile(const wchar_t* path) {
   Check(frame->GetSize(&width, &height));
   size_ = {int(std::min<UINT>(width, INT_MAX)), int(std::min<UINT>(height, INT_MAX))};
   if (!DecodableSize(size_)) throw std::runtime_error("the picture is too large");
-  // One pixel in the file's own format first: Wine's decoders then read the
-  // whole file, and one that is cut short fails here, whereas its converter
-  // would crash on it.
-  const WICRect corner{0, 0, 1, 1};
-  BYTE pixel[16];  // the widest format's pixel
-  Check(frame->CopyPixels(&corner, sizeof pixel, sizeof pixel, pixel));
-  // Four bytes a pixel, which every format converts to: Wine converts some
-  // formats (16-bit PNG, grey JPEG) to 24-bit BGR only into 32-bit rows.
+  // Four bytes a pixel, which every format converts to: Wine's converter
+  // turns a 16-bit PNG or a grey JPEG into 32-bit BGR, but not into 24-bit.
   Check(factory->CreateFormatConverter(&converter));
   Check(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone,
                               nullptr, 0.0, WICBitmapPaletteTypeCustom));

@@ -17,6 +17,10 @@ Session(..., monitors=[(x, y, w, h), ...]) shows Wine these monitors (X's
 coordinates, the first the primary, which Wine puts at its (0, 0)).
 
 Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
+open_desktop() makes a desktop of its own and start_on_desktop(args) runs
+the saver on it (as Windows does at idle), first_tile_frames(proc) waits for
+its first intro frame,
+reg_add(key, name, data) writes the prefix's registry,
 windows(title) lists matching windows now, find_window(title) the first or
 None, cursor() (a handle to compare), semaphore_present(name),
 set_root_picture(png), load_image(path), is_running(proc), kill(proc),
@@ -36,6 +40,7 @@ The cross build is found through $QUILLMERE_WIN_BUILD.
 import fcntl
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import time
@@ -112,6 +117,11 @@ def shipped_scr_path():
 
 def scr_path():
     return run_build() / "quillmere.scr"
+
+
+def windows_path(path):
+    """A Linux path as Wine's programs name it."""
+    return "Z:" + str(path).replace("/", "\\")
 
 
 def host_path(name):
@@ -233,6 +243,25 @@ def load_image(path):
     return Image.from_ppm(blob)
 
 
+def xwd_pixels(xwd, points):
+    """The (r, g, b) of each point of an xwd dump, read by its header's own
+    layout: quicker than decoding a whole screen, for a shot taken in a race."""
+    header = struct.unpack(">25I", xwd[:100])
+    size, byte_order, bits, line, masks, colours = (header[0], header[7], header[11],
+                                                    header[12], header[14:17], header[19])
+    start, step = size + 12 * colours, bits // 8
+    order = "little" if byte_order == 0 else "big"
+    for x, y in points:
+        value = int.from_bytes(xwd[start + y * line + x * step:][:step], order)
+        yield tuple((value & mask) >> ((mask & -mask).bit_length() - 1) for mask in masks)
+
+
+def shows_tile_frames(xwd, width, height):
+    """Lavender at the top-left corner of nearly every cell: the intro has begun."""
+    corners = [(col * (width // 8), row * (height // 8)) for col in range(8) for row in range(8)]
+    return sum(p == (180, 180, 250) for p in xwd_pixels(xwd, corners)) >= 56
+
+
 class Window:
     """One line of wininfo's report: a top-level window or a child."""
 
@@ -306,6 +335,49 @@ class Session(harness.Session):
 
     def start_host(self, name, args, **popen):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
+
+    def open_desktop(self, desktop="Screen-saver"):
+        """A Windows desktop of that name and the screen's size, made ready
+        as Windows makes one for a saver; Wine shows it as one X window."""
+        width, height = self.screen
+        self.start([f"/desktop={desktop},{width}x{height}"], exe="explorer")
+        shown = lambda: self._x("xdotool", "search", "--name", f"^{desktop} - Wine desktop$",
+                                check=False).returncode == 0
+        if not harness.wait_for(shown, 30):
+            raise TimeoutError(f"no desktop {desktop!r} after 30 s")
+
+    def start_on_desktop(self, args, desktop="Screen-saver"):
+        """Starts quillmere.scr on that desktop (made now, if it is not
+        open), as Windows starts a saver at idle."""
+        width, height = self.screen
+        return self.start([f"/desktop={desktop},{width}x{height}", windows_path(scr_path()),
+                           *args], exe="explorer")
+
+    def first_tile_frames(self, proc, timeout=60):
+        """(seconds since proc started, xwd dump) of the first screenshot
+        that shows the intro's frames. (On a desktop that is open, proc is a
+        launcher that ends at once.)"""
+        width, height = self.screen
+        while time.monotonic() < proc.started + timeout:
+            before = time.monotonic()
+            shot = self._x("xwd", "-root", "-silent", "-display", self.display, check=False)
+            # xwd now and then fails while a window comes or goes: the next shot.
+            if shot.returncode == 0 and shows_tile_frames(shot.stdout, width, height):
+                return (before + time.monotonic()) / 2 - proc.started, shot.stdout
+        raise TimeoutError(f"no tile frames within {timeout} s")
+
+    def reg_add(self, key, name, data, attempts=4):
+        """A string value in the prefix's registry."""
+        # Like the probe, reg now and then never gets going; a fresh one does.
+        for attempt in range(attempts):
+            try:
+                subprocess.run([wine_loader(), "reg", "add", key, "/v", name, "/d", str(data),
+                                "/f"], env=self.env, capture_output=True, check=True,
+                               timeout=15 if attempt + 1 < attempts else 60)
+                return
+            except subprocess.TimeoutExpired:
+                continue
+        raise TimeoutError(f"reg add {key} {name} does not answer")
 
     # --- Win32's view, through the wininfo helper ---
     def wininfo(self, *args, attempts=5):
