@@ -50,7 +50,6 @@ Rgbf SkyGradient(double v) {
 // Sky, sun and clouds at (u, v), both 0..1 over the area above the taskbar,
 // over the gradient's colour of row v.
 Rgbf Sky(double u, double v, double aspect, Rgbf sky) {
-
   // Sun with a soft halo, upper right.
   const double su = 0.78, sv = 0.17;
   const double sunDistance = std::hypot((u - su) * aspect, v - sv);

@@ -4,14 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-namespace win32 {
-
-void PrintTo(WallpaperLayout layout, std::ostream* os) { *os << int(layout); }
-
-}  // namespace win32
-
 namespace {
 
 using win32::WallpaperLayout;
@@ -30,9 +22,8 @@ TEST(WallpaperLayoutTest, StyleAndTileValuesNameTheLayout) {
       {L"99999", L"0", WallpaperLayout::Center}, {L"10", L"1", WallpaperLayout::Fill},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(win32::LayoutOfStyle(c.style, c.tile), c.layout)
-        << "style \"" << testing::PrintToString(std::wstring(c.style)) << "\" tile "
-        << testing::PrintToString(std::wstring(c.tile));
+    EXPECT_EQ(int(win32::LayoutOfStyle(c.style, c.tile)), int(c.layout))
+        << testing::PrintToString(std::wstring(c.style) + L" / " + c.tile);
 }
 
 TEST(WallpaperLayoutTest, BackgroundIsThreeNumbersOrBlack) {
@@ -95,8 +86,7 @@ TEST(WallpaperLayoutTest, PlacesThePictureAsWindowsDoes) {
   for (const Case& c : cases) {
     const Rect placed = win32::PlaceWallpaper(c.layout, c.picture, kMonitor, c.desktop);
     EXPECT_EQ(placed, c.placed) << int(c.layout) << " " << c.picture.width << "x"
-                                << c.picture.height << " at " << placed.left << ","
-                                << placed.top << "," << placed.right << "," << placed.bottom;
+                                << c.picture.height << ": " << placed.left << "," << placed.top;
   }
 }
 
