@@ -11,9 +11,10 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-
 # libFuzzer ships in clang's runtime package.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
-# display, the real screensaver daemon, and a pointer and keyboard to drive.
-X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
-              xscreensaver)
+# display, the real screensaver daemon, a pointer and keyboard to drive, the
+# cursor read back (XFixes) and a window that tells what reaches it (xev).
+X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev libxfixes-dev xvfb xdotool x11-apps
+              x11-utils x11-xserver-utils xscreensaver)
 # scripts/package.sh: NSIS for the setup program, dpkg-shlibdeps for the
 # .deb's Depends, and man for the .deb's test.
 PACKAGE_PACKAGES=(nsis dpkg-dev man-db)

@@ -30,8 +30,49 @@ from pathlib import Path
 # the cover's, and whether the step ends the saver. The recorded point never
 # moves, so the steps are taken from it one after another, in this order.
 EDGE_STEPS = (((1, 5), False), ((5, 1), False), ((3, 3), True))
-# Pressed over a cover, each ends the saver and reaches nothing beneath.
+# Pressed over a cover, each ends the saver and reaches nothing beneath:
+# neither the press nor the release, held as a hand holds it.
 COVER_BUTTONS = (1, 2, 3)
+BUTTON_HELD = 0.3  # seconds
+
+
+def edge_walk(primary, cover, ignored):
+    """Where the pointer goes for EDGE_STEPS, from the saver's monitor
+    `primary` onto the `cover` beside it (both left, top, right, bottom on
+    one scale): where the pointer waits inside the primary while the saver
+    starts, `ignored` other places there for the moves the saver ignores,
+    the place it then records, just inside the primary at the middle of the
+    edge the two share, and each step's place with whether it ends the
+    saver."""
+    (pl, pt, pr, pb), (cl, ct, cr, cb) = primary, cover
+    if cl == pr or cr == pl:  # side by side: the steps go along x
+        way, across = (1 if cl == pr else -1, 0), (0, 1)
+        lo, hi = max(pt, ct), min(pb, cb)
+        recorded = (pr - 1 if cl == pr else pl, (lo + hi) // 2)
+    elif ct == pb or cb == pt:  # one above the other: along y
+        way, across = (0, 1 if ct == pb else -1), (1, 0)
+        lo, hi = max(pl, cl), min(pr, cr)
+        recorded = ((lo + hi) // 2, pb - 1 if ct == pb else pt)
+    else:
+        raise ValueError(f"{primary} and {cover} share no edge")
+    if hi - lo < 12:
+        raise ValueError(f"{primary} and {cover} share too short an edge")
+    steps = [((recorded[0] + a * way[0] + c * across[0], recorded[1] + a * way[1] + c * across[1]),
+              ends) for (a, c), ends in EDGE_STEPS]
+    moves = [(pl + 20 + i * (pr - pl - 60) // ignored, pt + 20 + i * (pb - pt - 60) // ignored)
+             for i in range(ignored)]
+    return (pl + 10, pt + 10), moves, recorded, steps
+
+
+def xdotool(env, *args):
+    subprocess.run(["xdotool", *map(str, args)], env=env, check=True, timeout=10)
+
+
+def hold_button(env, button):
+    """Presses `button` where the pointer is and lets it go BUTTON_HELD s later."""
+    xdotool(env, "mousedown", button)
+    time.sleep(BUTTON_HELD)
+    xdotool(env, "mouseup", button)
 
 
 def start_xvfb(width, height, depth=24, extra=()):

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 #include "core/MForm_unit.h"
 #include "core/services.h"
@@ -15,9 +16,15 @@
 
 namespace x11 {
 
+namespace {
+
+std::uint32_t ButtonBit(unsigned button) { return button < 32 ? 1u << button : 0; }
+
+}  // namespace
+
 EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
-                     Rect origin)
-    : display_(display), window_(window), form_(form), covers_(covers), origin_(origin) {
+                     std::vector<Rect> monitors)
+    : display_(display), window_(window), form_(form), covers_(covers), monitors_(std::move(monitors)) {
   int event, error;
   if (covers_ != nullptr && XRRQueryExtension(display_, &event, &error)) {
     XRRSelectInput(display_, DefaultRootWindow(display_), RRScreenChangeNotifyMask);
@@ -34,7 +41,13 @@ int EventLoop::Run(int signalFd) {
     for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
       XEvent event;
       XNextEvent(display_, &event);
-      if (!Handle(event) || CloseRequested()) return Finish(0);
+      if (!Handle(event)) return Finish(0);
+      if (CloseRequested()) {
+        // Closed by a press, the windows stay until every button is up
+        // again, so that the release reaches nothing beneath.
+        if (buttons_ == 0) return Finish(0);
+        platform::EnableTimer(false);
+      }
     }
     const auto deadline = TimerDeadline();
     const auto now = Clock::now();
@@ -83,7 +96,7 @@ bool EventLoop::Handle(const XEvent& event) {
   }
   if (event.type == monitorsChanged_) {
     XRRUpdateConfiguration(const_cast<XEvent*>(&event));
-    covers_->Cover(display_, Monitors(display_));
+    FollowMonitors();
     return true;
   }
   if (covers_ != nullptr) HandleInput(event);
@@ -95,12 +108,15 @@ void EventLoop::HandleInput(const XEvent& event) {
     case MotionNotify:
       // On the root window's scale, so a move over a cover is one of the
       // same stream as a move over the saver's window.
-      form_.FormMouseMove(event.xmotion.x_root - origin_.left, event.xmotion.y_root - origin_.top);
+      form_.FormMouseMove(event.xmotion.x_root - monitors_.front().left,
+                          event.xmotion.y_root - monitors_.front().top);
       break;
     case ButtonPress:
+      buttons_ |= ButtonBit(event.xbutton.button);
       form_.FormMouseDown();
       break;
     case ButtonRelease:
+      buttons_ &= ~ButtonBit(event.xbutton.button);
       form_.FormClick();
       break;
     case KeyPress: {
@@ -114,6 +130,22 @@ void EventLoop::HandleInput(const XEvent& event) {
       break;
     }
   }
+}
+
+// A resolution changed, or a monitor came, went or moved: the saver window
+// covers the primary again, wherever and however large it now is, and the
+// covers the others.
+void EventLoop::FollowMonitors() {
+  std::vector<Rect> monitors = Monitors(display_);
+  if (monitors == monitors_) return;
+  monitors_ = std::move(monitors);
+  const Rect& primary = monitors_.front();
+  const auto width = std::int32_t(primary.Width()), height = std::int32_t(primary.Height());
+  XMoveResizeWindow(display_, window_, primary.left, primary.top, unsigned(width), unsigned(height));
+  form_.FormDisplayChange();
+  if (width != MForm_unit::ScreenWidth || height != MForm_unit::ScreenHeight)
+    form_.FormResize(width, height);
+  covers_->Cover(display_, monitors_);
 }
 
 int EventLoop::Finish(int status) {

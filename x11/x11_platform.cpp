@@ -25,6 +25,7 @@ Window window = 0;
 Visual* visual = nullptr;
 int depth = 0;
 bool ownsCursor = false;
+std::vector<Window> covers;
 GC gc = nullptr;
 Cursor invisible = 0;
 
@@ -41,6 +42,14 @@ x11::PixelLayout layout;
 std::optional<x11::Clock::time_point> deadline;
 bool closeRequested = false;
 int cursorCounter = 0;
+
+// Hidden while the counter is below zero, over the saver's window and its
+// covers alike, as the system cursor is on Windows.
+void ShowCounterCursor() {
+  for (const Window w : covers) XDefineCursor(display, w, cursorCounter < 0 ? invisible : None);
+  XDefineCursor(display, window, cursorCounter < 0 ? invisible : None);
+  XFlush(display);
+}
 
 x11::PixelLayout LayoutOf(const XImage& img, const Visual* v) {
   return {img.bits_per_pixel, std::uint32_t(v->red_mask), std::uint32_t(v->green_mask),
@@ -128,6 +137,11 @@ void BindWindow(Display* d, Window w, Visual* v, int windowDepth, bool cursor) {
     invisible = XCreatePixmapCursor(display, blank, blank, &black, &black, 0, 0);
     XFreePixmap(display, blank);
   }
+}
+
+void BindCovers(const std::vector<Window>& windows) {
+  covers = windows;
+  if (ownsCursor) ShowCounterCursor();
 }
 
 void SetDesktop(Raster picture) { desktop = std::move(picture); }
@@ -221,13 +235,7 @@ void EnableTimer(bool enabled) {
 
 int ShowCursor(bool show) {
   cursorCounter += show ? 1 : -1;
-  if (ownsCursor) {
-    if (cursorCounter < 0)
-      XDefineCursor(display, window, invisible);
-    else
-      XUndefineCursor(display, window);
-    XFlush(display);
-  }
+  if (ownsCursor) ShowCounterCursor();
   return cursorCounter;
 }
 

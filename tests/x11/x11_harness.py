@@ -27,7 +27,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 import harness  # noqa: E402
-from harness import run_cases, wait_for  # noqa: E402,F401  (for the test scripts)
+from harness import (COVER_BUTTONS, edge_walk, hold_button, run_cases, wait_for,  # noqa: E402,F401
+                     xdotool)  # (for the test scripts)
 
 TICK = 0.020
 

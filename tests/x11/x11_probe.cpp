@@ -7,8 +7,11 @@
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
 //   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
+//   x11_probe cursor            (prints "shown" or "hidden": whether the pointer's
+//                               cursor has a pixel that is not transparent)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -142,6 +145,18 @@ int TestWindow(int width, int height) {
   return 0;
 }
 
+int CursorShown() {
+  Display* display = Open();
+  XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+  if (cursor == nullptr) throw std::runtime_error("no cursor image");
+  bool shown = false;
+  for (int i = 0; i < cursor->width * cursor->height; ++i) shown |= (cursor->pixels[i] >> 24 & 0xff) != 0;
+  XFree(cursor);
+  XCloseDisplay(display);
+  std::cout << (shown ? "shown" : "hidden") << '\n';
+  return 0;
+}
+
 int Match(int count, char** paths) {
   const Raster shot = ReadPng(paths[0]);
   for (int i = 1; i < count; ++i)
@@ -174,10 +189,11 @@ int main(int argc, char** argv) {
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     if (command == "match" && argc >= 4) return Match(argc - 2, argv + 2);
+    if (command == "cursor" && argc == 2) return CursorShown();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | window W H | match SHOT FRAME... | scale IN W H OUT\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | window W H | match SHOT FRAME... | scale IN W H OUT | cursor\n");
   return 2;
 }
