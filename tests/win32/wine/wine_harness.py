@@ -17,8 +17,10 @@ Session(..., monitors=[(x, y, w, h), ...]) shows Wine these monitors (X's
 coordinates, the first the primary, which Wine puts at its (0, 0)).
 
 Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
-windows(title) lists matching windows now, find_window(title) the first or
-None, cursor() (a handle to compare), semaphore_present(name),
+windows(title) lists matching windows now (wininfo, windows and wait_window
+take desktop="Name,WxH" for a Wine desktop of that name), find_window(title)
+the first or None, cursor() (a handle to compare), cursor_shown(),
+hold_button(button), windows_path(path), semaphore_present(name),
 set_root_picture(png), load_image(path), is_running(proc), kill(proc),
 browser_log() (URLs the shell opened), artifact(name) (a path kept after the
 run). A Session owns everything it starts and ends it by PID on exit.
@@ -116,6 +118,11 @@ def scr_path():
 
 def host_path(name):
     return run_build() / "tests" / "win32" / "wine" / "hosts" / f"{name}.exe"
+
+
+def windows_path(path):
+    """A Linux path as the prefix's programs name it."""
+    return "Z:" + str(path).replace("/", "\\")
 
 
 def _wine_env(prefix, **extra):
@@ -308,12 +315,17 @@ class Session(harness.Session):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
 
     # --- Win32's view, through the wininfo helper ---
-    def wininfo(self, *args, attempts=5):
+    def wininfo(self, *args, attempts=5, desktop=None):
+        """wininfo's answer; with `desktop` ("Name,WxH"), run in that Wine
+        desktop, whose windows no program outside it sees."""
+        command = [wine_loader(), str(host_path("wininfo"))]
+        if desktop:
+            command[1:] = ["explorer", f"/desktop={desktop}", windows_path(host_path("wininfo"))]
         # Now and then a probe started while another program of the prefix is
         # still starting up never gets going; a fresh one does.
         for attempt in range(attempts):
             try:
-                result = subprocess.run([wine_loader(), str(host_path("wininfo")), *map(str, args)],
+                result = subprocess.run([*command, *map(str, args)],
                                         env=self.env, capture_output=True, text=True,
                                         timeout=3 if attempt + 1 < attempts else 30)
                 return result.stdout
@@ -321,19 +333,19 @@ class Session(harness.Session):
                 continue
         raise TimeoutError(f"wininfo {args} does not answer")
 
-    def windows(self, title):
+    def windows(self, title, desktop=None):
         found = []
-        for line in self.wininfo("windows", title).splitlines():
+        for line in self.wininfo("windows", title, desktop=desktop).splitlines():
             if line.startswith("window "):
                 found.append(Window(line))
             elif line.startswith("child ") and found:
                 found[-1].children.append(Window(line))
         return found
 
-    def wait_window(self, title, timeout=15, predicate=lambda w: w.visible):
+    def wait_window(self, title, timeout=15, predicate=lambda w: w.visible, desktop=None):
         deadline = time.monotonic() + timeout
         while True:
-            matches = [w for w in self.windows(title) if predicate(w)]
+            matches = [w for w in self.windows(title, desktop) if predicate(w)]
             if matches:
                 return matches[0]
             if time.monotonic() > deadline:
@@ -348,6 +360,9 @@ class Session(harness.Session):
     def cursor(self):
         """The handle of the cursor now shown: only good for comparing."""
         return int(self.wininfo("cursor").split()[1])
+
+    def cursor_shown(self):
+        return self.wininfo("cursor").split()[2] == "shown"
 
     def close_window(self, title):
         self.wininfo("close", title)
@@ -388,6 +403,9 @@ class Session(harness.Session):
         if x is not None:
             self.move_mouse(x, y)
         self._x("xdotool", "click", str(button))
+
+    def hold_button(self, button):
+        harness.hold_button(self.env, button)
 
     def key(self, name):
         self._x("xdotool", "key", name)
