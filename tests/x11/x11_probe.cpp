@@ -4,6 +4,8 @@
 //   x11_probe set-root PICTURE.png
 //   x11_probe shot root|ID OUT.png
 //   x11_probe black root|ID X Y W H   (exit 0 if all of that rectangle is black)
+//   x11_probe framed root|ID    (prints how many cells of the window's 8 x 8
+//                               grid show a whole lavender frame)
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
 //   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
@@ -119,6 +121,23 @@ int Black(const std::string& which, int left, int top, int width, int height) {
   return 0;
 }
 
+int Framed(const std::string& which) {
+  const Raster picture = Photograph(which);
+  const int tw = picture.Width() / 8, th = picture.Height() / 8;
+  const auto lavender = [&](int x, int y) { return picture.Pixel(x, y) == Rgb(180, 180, 250); };
+  int framed = 0;
+  for (int col = 0; col < 8; ++col)
+    for (int row = 0; row < 8; ++row) {
+      const int left = col * tw, top = row * th;
+      bool whole = true;
+      for (int x = left; x < left + tw; ++x) whole &= lavender(x, top) && lavender(x, top + th - 1);
+      for (int y = top; y < top + th; ++y) whole &= lavender(left, y) && lavender(left + tw - 1, y);
+      framed += whole;
+    }
+  std::printf("%d\n", framed);
+  return 0;
+}
+
 int TestWindow(int width, int height) {
   Display* display = Open();
   const int screen = DefaultScreen(display);
@@ -185,6 +204,7 @@ int main(int argc, char** argv) {
     if (command == "black" && argc == 7)
       return Black(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                    std::atoi(argv[6]));
+    if (command == "framed" && argc == 3) return Framed(argv[2]);
     if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
@@ -194,6 +214,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | window W H | match SHOT FRAME... | scale IN W H OUT | cursor\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | match SHOT FRAME... | scale IN W H OUT | cursor\n");
   return 2;
 }
