@@ -3,7 +3,10 @@
 equal the headless renderer's for the same desktop and seed (shared memory
 or plain images, root or own window, a foreign window that is resized), it
 ends within 100 ms of SIGTERM leaving no segment and no child, and it
-refuses bad input with one line and status 2."""
+refuses bad input with one line and status 2. In its own window it covers
+every other monitor in black, hides the pointer, applies its rules across
+the edge as on one screen, lets no button through, and follows a change of
+mode or of monitors while it runs."""
 
 import functools
 import os
