@@ -11,7 +11,7 @@ import subprocess
 import time
 
 from wine_harness import Image, Session, load_image, run_cases, scr_path, windows_path
-from harness import COVER_BUTTONS, edge_walk
+from harness import COVER_BUTTONS, edge_walk, wait_for
 from test_run import LAVENDER, TITLE, Board, desktop_colour, make_desktop
 from test_window import start_passer_by, tell
 
@@ -176,7 +176,10 @@ def case_display_change():
     with Session("display-change", screen=(1280, 1024)) as s:
         s.move_mouse(900, 700)  # where 800 x 600 moves it
         proc = s.start([f"/desktop={desktop}", windows_path(scr_path()), "/s"], exe="explorer")
-        s.wait_window(TITLE, desktop=desktop)
+        # A program started in the desktop while it is still being made can
+        # hang: the first is asked for once the saver's X window is there.
+        assert wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
+                                               capture_output=True).stdout, 15), "no saver"
         for width, height in ((800, 600), (1024, 768)):
             assert s.wininfo("display", width, height, desktop=desktop).split() == ["display", "0"]
             saver = s.wait_window(TITLE, desktop=desktop, timeout=5,
