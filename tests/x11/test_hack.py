@@ -322,6 +322,7 @@ def case_cover_buttons():
                     stdout=out)
         assert wait_for(lambda: not black(s, beneath), 5), "the passer-by never showed"
         xdotool(s.env, "mousemove", beneath[0] + 100, beneath[1] + 75)
+        assert s.probe("cursor").stdout.strip() == "shown", "the pointer is hidden before the hack"
         for button in COVER_BUTTONS:
             hack = s.start_hack([])
             assert wait_for(lambda: black(s, beneath), 5), "no cover over the window beneath"

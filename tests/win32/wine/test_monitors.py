@@ -118,6 +118,7 @@ def case_cover_buttons():
         host = start_passer_by(s, *in_win32(primary, beneath)[:2], *beneath[2:])
         assert tell(host, "show") == "shown"
         s.move_mouse(beneath[0] + 100, beneath[1] + 75)
+        assert s.cursor_shown(), "the pointer is hidden before the saver runs"
         for button in COVER_BUTTONS:
             proc = s.start(["/s"])
             check_covered(s, primary, cover)
