@@ -109,8 +109,8 @@ def case_activate_shows_the_board_and_deactivate_ends_it():
 def case_settings_preview_shows_the_board():
     """xscreensaver-settings runs the selected programs line, `quillmere
     --root`, with --window-id added for its preview pane: the hack takes the
-    pane, and after the intro every cell there but the hole and the mover
-    shows a whole lavender frame."""
+    pane, and after the intro every cell there but the hole and the few
+    that the lifted mover overlaps shows a whole lavender frame."""
     with as_the_test_user("settings", (1024, 768)) as (s, as_user):  # room for the settings
         s.set_root(s.sample_desktop())
         s.start([*as_user, "xscreensaver", "-no-splash"], env=dict(os.environ))  # as a user runs it
@@ -127,7 +127,7 @@ def case_settings_preview_shows_the_board():
         time.sleep(3.0)  # past the intro
         with s.paused(hack):
             framed = int(s.probe("framed", args[3].decode()).stdout)
-        assert framed >= 61, f"only {framed} cells of the preview pane show a whole frame"
+        assert framed >= 58, f"only {framed} cells of the preview pane show a whole frame"
 
 
 def under_the_daemon(s, frames, daemon, as_user):
