@@ -64,6 +64,27 @@ def edge_walk(primary, cover, ignored):
     return (pl + 10, pt + 10), moves, recorded, steps
 
 
+def walk_edge(session, proc, walk, move, pointer_hidden, settle):
+    """Takes the pointer the way edge_walk gives, `move(x, y)` moving it and
+    each move given `settle` s to arrive: the moves the saver ignores, the
+    one it records, then the steps onto the cover, each of which must end
+    the saver or not as EDGE_STEPS says; while it runs on, the pointer there
+    is hidden."""
+    _, moves, recorded, steps = walk
+    for place in moves + [recorded]:
+        move(*place)
+        time.sleep(settle)
+    for place, ends in steps:
+        move(*place)
+        if ends:
+            assert session.wait_exit(proc, 5) == 0, f"the step to {place} did not end the saver"
+            return
+        time.sleep(settle)
+        assert session.is_running(proc), f"the step to {place} ended the saver"
+        assert pointer_hidden(), f"the pointer shows at {place}"
+    raise AssertionError("no step ended the saver")
+
+
 def xdotool(env, *args):
     subprocess.run(["xdotool", *map(str, args)], env=env, check=True, timeout=10)
 
@@ -195,6 +216,18 @@ class Session:
 
     def artifact(self, name):
         return self.dir / name
+
+    def xrandr(self, *args):
+        subprocess.run(["xrandr", *map(str, args)], env=self.env, check=True, capture_output=True,
+                       timeout=60)
+
+    def set_monitor(self, name, area, output="none"):
+        """Shows RandR a monitor over `area` (left, top, right, bottom), on
+        the screen's one output ("screen") or on none."""
+        left, top, right, bottom = area
+        width, height = right - left, bottom - top
+        self.xrandr("--setmonitor", name, f"{width}/{width // 4}x{height}/{height // 4}+{left}+{top}",
+                    output)
 
     def start(self, args, env=None, **popen):
         """Starts a program on the session's display; returns a Popen."""

@@ -17,8 +17,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from x11_harness import (COVER_BUTTONS, Session, binary, edge_walk, hold_button,  # noqa: E402
-                         run_cases, ticks_by, wait_for, xdotool)
+from x11_harness import (COVER_BUTTONS, Session, binary, edge_walk, harness,  # noqa: E402
+                         hold_button, run_cases, ticks_by, wait_for, xdotool)
 
 SEED = 11
 
@@ -230,17 +230,6 @@ MONITOR = (512, 384)
 TITLE = "Quillmere Screensaver 1.0"
 
 
-def xrandr(s, *args):
-    subprocess.run(["xrandr", *args], env=s.env, check=True, capture_output=True, timeout=20)
-
-
-def show_monitor(s, name, area, output="none"):
-    left, top, right, bottom = area
-    width, height = right - left, bottom - top
-    xrandr(s, "--setmonitor", name, f"{width}/{width // 4}x{height}/{height // 4}+{left}+{top}",
-           output)
-
-
 def window_area(s, window):
     out = subprocess.run(["xdotool", "getwindowgeometry", window], env=s.env, capture_output=True,
                          text=True, check=True).stdout
@@ -264,24 +253,12 @@ def check_monitors(s, hack, frames, primary, covers):
     shot_tick(s, frames, hack, window)
     for cover in covers:
         assert black(s, cover), f"the cover over {cover} is not black"
-    assert s.probe("cursor").stdout.strip() == "hidden", "the pointer shows"
+    assert s.cursor() == "hidden", "the pointer shows"
 
 
 def walk_edge(s, hack, walk):
-    """The moves the hack ignores and the one it records, then EDGE_STEPS
-    from there onto the cover."""
-    _, moves, recorded, steps = walk
-    for place in moves + [recorded]:
-        xdotool(s.env, "mousemove", *place)
-    for place, ends in steps:
-        xdotool(s.env, "mousemove", *place)
-        if ends:
-            assert s.wait_exit(hack, 2) == 0, f"the step to {place} did not end the hack"
-            return
-        time.sleep(0.2)
-        assert s.is_running(hack), f"the step to {place} ended the hack"
-        assert s.probe("cursor").stdout.strip() == "hidden", f"the pointer shows at {place}"
-    raise AssertionError("no step ended the hack")
+    harness.walk_edge(s, hack, walk, lambda x, y: xdotool(s.env, "mousemove", x, y),
+                      lambda: s.cursor() == "hidden", settle=0.1)
 
 
 def check_cover_layout(name):
@@ -290,8 +267,8 @@ def check_cover_layout(name):
     pointer counts across the edge between them as on one screen."""
     primary, cover = COVER_LAYOUTS[name]
     with Session(f"cover-{name}", screen=(1024, 768)) as s:
-        show_monitor(s, "P", primary, "screen")
-        show_monitor(s, "C", cover)
+        s.set_monitor("P", primary, "screen")
+        s.set_monitor("C", cover)
         desktop = s.sample_desktop(MONITOR)
         s.set_root(desktop)
         frames = s.render(desktop, SEED, 120, size=MONITOR)
@@ -312,8 +289,8 @@ def case_cover_buttons():
     sees neither the press nor the release."""
     primary, cover = COVER_LAYOUTS["right_lower"]
     with Session("cover-buttons", screen=(1024, 768)) as s:
-        show_monitor(s, "P", primary, "screen")
-        show_monitor(s, "C", cover)
+        s.set_monitor("P", primary, "screen")
+        s.set_monitor("C", cover)
         s.set_root(s.sample_desktop(MONITOR))
         beneath = (cover[0] + 100, cover[1] + 100, cover[0] + 300, cover[1] + 250)
         log = s.artifact("passer-by.log")
@@ -322,11 +299,11 @@ def case_cover_buttons():
                     stdout=out)
         assert wait_for(lambda: not black(s, beneath), 5), "the passer-by never showed"
         xdotool(s.env, "mousemove", beneath[0] + 100, beneath[1] + 75)
-        assert s.probe("cursor").stdout.strip() == "shown", "the pointer is hidden before the hack"
+        assert s.cursor() == "shown", "the pointer is hidden before the hack"
         for button in COVER_BUTTONS:
             hack = s.start_hack([])
             assert wait_for(lambda: black(s, beneath), 5), "no cover over the window beneath"
-            assert s.probe("cursor").stdout.strip() == "hidden", "the pointer shows on the cover"
+            assert s.cursor() == "hidden", "the pointer shows on the cover"
             hold_button(s.env, button)
             assert s.wait_exit(hack, 2) == 0, f"button {button} did not end the hack"
             time.sleep(0.2)
@@ -336,9 +313,9 @@ def case_cover_buttons():
 
 def add_modes(s, *sizes):
     for width, height in sizes:  # timings that Xvfb takes, whatever they say
-        xrandr(s, "--newmode", f"m{width}", "25", str(width), str(width + 8), str(width + 16),
-               str(width + 24), str(height), str(height + 2), str(height + 4), str(height + 6))
-        xrandr(s, "--addmode", "screen", f"m{width}")
+        s.xrandr("--newmode", f"m{width}", 25, width, width + 8, width + 16, width + 24, height,
+                 height + 2, height + 4, height + 6)
+        s.xrandr("--addmode", "screen", f"m{width}")
 
 
 def case_resolution_change_under_the_hack():
@@ -355,7 +332,7 @@ def case_resolution_change_under_the_hack():
         hack = s.start_hack([], seed=SEED)
         time.sleep(0.7)
         for mode, (width, height) in sizes.items():
-            xrandr(s, "--output", "screen", "--mode", mode)
+            s.xrandr("--output", "screen", "--mode", mode)
             hack.started = time.monotonic()  # the board starts again with the change
             time.sleep(0.7)
             check_monitors(s, hack, frames[mode], (0, 0, width, height), [])
@@ -371,8 +348,8 @@ def case_monitors_change_under_the_hack():
     before, after = ((0, 0, 512, 384), (512, 100, 1024, 484)), ((0, 0, 640, 480), (100, 480, 612, 768))
     with Session("monitors-change", screen=(1024, 768)) as s:
         add_modes(s, (640, 480))
-        show_monitor(s, "P", before[0], "screen")
-        show_monitor(s, "C", before[1])
+        s.set_monitor("P", before[0], "screen")
+        s.set_monitor("C", before[1])
         desktop = s.sample_desktop(MONITOR)
         s.set_root(desktop)
         small = s.render(desktop, SEED, 100, size=MONITOR)
@@ -383,12 +360,12 @@ def case_monitors_change_under_the_hack():
         sleep_until(hack, 0.7)
         check_monitors(s, hack, small, before[0], [before[1]])
         for name in ("P", "C"):
-            xrandr(s, "--delmonitor", name)
-        show_monitor(s, "P", after[0], "screen")
-        show_monitor(s, "C", after[1])
+            s.xrandr("--delmonitor", name)
+        s.set_monitor("P", after[0], "screen")
+        s.set_monitor("C", after[1])
         # Xvfb tells of monitors set by hand only with a change of mode.
         for mode in ("m640", "1024x768"):
-            xrandr(s, "--fb", "1024x768", "--output", "screen", "--mode", mode)
+            s.xrandr("--fb", "1024x768", "--output", "screen", "--mode", mode)
         hack.started = time.monotonic()  # the board starts again with the change
         time.sleep(0.7)
         check_monitors(s, hack, big, after[0], [after[1]])

@@ -105,6 +105,10 @@ class Session(harness.Session):
     def set_root(self, picture):
         self.probe("set-root", picture)
 
+    def cursor(self):
+        """"shown" or "hidden": the pointer's cursor now."""
+        return self.probe("cursor").stdout.strip()
+
     def shot(self, window="root", name=None):
         self._shots = getattr(self, "_shots", 0) + 1
         path = self.artifact(name or f"shot-{self._shots}.png")

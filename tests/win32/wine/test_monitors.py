@@ -11,6 +11,7 @@ import subprocess
 import time
 
 from wine_harness import Image, Session, load_image, run_cases, scr_path, windows_path
+import harness
 from harness import COVER_BUTTONS, edge_walk, wait_for
 from test_run import LAVENDER, TITLE, Board, desktop_colour, make_desktop
 from test_window import start_passer_by, tell
@@ -70,23 +71,8 @@ def check_covered(s, primary, cover):
 
 
 def walk_edge(s, proc, walk):
-    """The moves the saver ignores and the one it records, then EDGE_STEPS
-    from there onto the cover, each a move of its own: Wine merges moves
-    that queue up."""
-    _, moves, recorded, steps = walk
-    for place in moves + [recorded]:
-        s.move_mouse(*place)
-        time.sleep(0.25)
-        assert s.is_running(proc), f"the move to {place} ended the saver"
-    for place, ends in steps:
-        s.move_mouse(*place)
-        if ends:
-            assert s.wait_exit(proc, timeout=5) == 0, f"the step to {place} did not end the saver"
-            return
-        time.sleep(0.25)
-        assert s.is_running(proc), f"the step to {place} ended the saver"
-        assert not s.cursor_shown(), f"the pointer shows at {place}"
-    raise AssertionError("no step ended the saver")
+    # Each move apart: Wine merges moves that queue up.
+    harness.walk_edge(s, proc, walk, s.move_mouse, lambda: not s.cursor_shown(), settle=0.25)
 
 
 def check_layout(name):
@@ -144,9 +130,8 @@ def case_covers_follow_a_display_change():
         s.move_mouse(*walk[0])
         proc = s.start(["/s"])
         check_covered(s, *before)
-        x, y, w, h = after[1]
-        for args in (["--delmonitor", "M1"], ["--setmonitor", "M1", f"{w}/{w // 4}x{h}/{h // 4}+{x}+{y}", "none"]):
-            subprocess.run(["xrandr", *args], env=s.env, check=True, capture_output=True)
+        s.xrandr("--delmonitor", "M1")
+        s.set_monitor("M1", edges(after[1]))
         assert s.wininfo("display", *primary[2:]).split() == ["display", "0"]
         time.sleep(0.5)
         shot = check_covered(s, *after)

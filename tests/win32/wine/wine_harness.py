@@ -285,8 +285,7 @@ class Session(harness.Session):
         self.env = _wine_env(self.prefix, DISPLAY=self.display,
                              QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
         for i, (x, y, w, h) in enumerate(self.layout or ()):  # the first on the one output
-            self._x("xrandr", "--display", self.display, "--setmonitor", f"M{i}",
-                    f"{w}/{w // 4}x{h}/{h // 4}+{x}+{y}", "none" if i else "screen")
+            self.set_monitor(f"M{i}", (x, y, x + w, y + h), "none" if i else "screen")
         if self.layout:  # Wine's RandR lists outputs (Xvfb has one), Xinerama monitors
             subprocess.run([wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
                             "UseXRandR", "/d", "N", "/f"], env=self.env, capture_output=True,
