@@ -40,10 +40,12 @@ void Raster::Fill(Rect area, Color color) {
   if (xs.Empty() || ys.Empty()) return;
   const std::uint8_t pixel[kPixel] = {std::uint8_t(BlueOf(color)), std::uint8_t(GreenOf(color)),
                                       std::uint8_t(RedOf(color))};
-  for (Wide y = ys.from; y < ys.to; ++y) {
-    std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
-    for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) std::memcpy(out, pixel, kPixel);
-  }
+  // One row pixel by pixel, the others copied from it.
+  std::uint8_t* first = Row(int(ys.from)) + xs.from * kPixel;
+  for (std::uint8_t* out = first; out < first + (xs.to - xs.from) * kPixel; out += kPixel)
+    std::memcpy(out, pixel, kPixel);
+  for (Wide y = ys.from + 1; y < ys.to; ++y)
+    std::memcpy(Row(int(y)) + xs.from * kPixel, first, std::size_t(xs.to - xs.from) * kPixel);
 }
 
 void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop) {
