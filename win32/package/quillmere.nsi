@@ -37,6 +37,9 @@ VIAddVersionKey LegalCopyright "Copyright (c) 2026 the Quillmere authors"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_WELCOME
+; Nothing to agree to: the licence grants, it asks nothing in return.
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "The terms on which Quillmere Screensaver is yours to use and pass on."
 !define MUI_LICENSEPAGE_TEXT_TOP "Quillmere is free software under the MIT licence."
 !define MUI_LICENSEPAGE_TEXT_BOTTOM \
   "Anyone may use, copy, change and pass it on, as long as this notice goes with it."
