@@ -71,19 +71,24 @@ Function OpenSaverSettings
   Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
 FunctionEnd
 
-; Puts our quillmere.scr in place of any installed one. A running saver (the
-; Screen Saver settings run the installed file as their preview) keeps its
-; file from being overwritten or deleted, but not from being renamed: it is
-; moved aside, to be deleted at the next restart, which need not be soon.
+; A running saver (the Screen Saver settings run the installed file as their
+; preview) keeps its file from being overwritten or deleted, but not from
+; being renamed: it is moved aside, where the settings no longer list it, to
+; be deleted at the next restart, which need not be soon.
+!macro MoveSaverAside
+  Delete "$SaverDir\quillmere.scr.old"
+  Rename "$SaverDir\quillmere.scr" "$SaverDir\quillmere.scr.old"
+  Delete /REBOOTOK "$SaverDir\quillmere.scr.old"
+  SetRebootFlag false
+!macroend
+
+; Puts our quillmere.scr in place of any installed one.
 Function ReplaceSaver
   SetOverwrite try
   ClearErrors
   File "${SCR}"
   ${If} ${Errors}
-    Delete "$SaverDir\quillmere.scr.old"
-    Rename "$SaverDir\quillmere.scr" "$SaverDir\quillmere.scr.old"
-    Delete /REBOOTOK "$SaverDir\quillmere.scr.old"
-    SetRebootFlag false
+    !insertmacro MoveSaverAside
     ClearErrors
     File "${SCR}"
     ${If} ${Errors}
@@ -134,8 +139,14 @@ Section Uninstall
     ${EndIf}
   ${EndIf}
 
-  Delete /REBOOTOK "$SaverDir\quillmere.scr"
+  ; The file a reinstall moved aside, if still there, then ours.
   Delete /REBOOTOK "$SaverDir\quillmere.scr.old"
+  Delete "$SaverDir\quillmere.scr"
+  ${If} ${FileExists} "$SaverDir\quillmere.scr"
+    !insertmacro MoveSaverAside
+    Delete /REBOOTOK "$SaverDir\quillmere.scr"
+  ${EndIf}
+  SetRebootFlag false
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\license.txt"
   Delete "$INSTDIR\uninstall.exe"
