@@ -156,13 +156,14 @@ def base_prefix(arch=None):
         env.pop("DISPLAY", None)
         run = lambda *args: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL, timeout=300)
-        run(wine_loader(arch), "wineboot", "-i")
+        wine = wine_loader(arch)
+        run(wine, "wineboot", "-i")
         # Without a window manager Wine waits ~2 s on every hide; unmanaged
         # windows close at once.
-        run(wine_loader(arch), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
-            "Managed", "/d", "N", "/f")
-        run(wine_loader(arch), "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v",
-            "Browsers", "/d", str(BROWSER_STUB), "/f")
+        run(wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+            "/d", "N", "/f")
+        run(wine, "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+            "/d", str(BROWSER_STUB), "/f")
         run(wineserver(arch), "-w")
         stamp.write_text(expected)
         return base
