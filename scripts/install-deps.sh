@@ -14,9 +14,11 @@ FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # display, the real screensaver daemon, and a pointer and keyboard to drive.
 X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
               xscreensaver)
-# scripts/package.sh: NSIS for the setup program, dpkg-shlibdeps for the
-# .deb's Depends, and man for the .deb's test.
-PACKAGE_PACKAGES=(nsis dpkg-dev man-db)
+# scripts/package.sh: NSIS for the setup program, git for the commit's date,
+# dpkg-shlibdeps and file (which CPack runs on the hack) for the .deb's
+# Depends; for the package tests, lintian, man, and 7-Zip to unpack the setup
+# program.
+PACKAGE_PACKAGES=(nsis git dpkg-dev file lintian man-db p7zip-full)
 
 missing_packages() {
   local package
