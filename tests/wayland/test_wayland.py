@@ -1,0 +1,206 @@
+#!/usr/bin/python3
+"""quillmere-wayland end to end, each case under a private headless sway:
+every output shows the headless renderer's frames for its own picture, size
+and the same seed (one output, two, one added later, scale 2); the pointer
+and keys follow the saver's rules; swayidle starts it and motion ends it;
+without frame callbacks nothing is composed; signals end it cleanly; and
+every bad surrounding gets one line and its status."""
+
+import os
+import signal
+import subprocess
+import sys
+import time
+import types
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from wayland_harness import Session, binary, descendants, run_cases, wait_for  # noqa: E402
+from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until, ticks_by  # noqa: E402
+
+SEED = 13
+
+
+def gone(pids):
+    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+
+
+def case_frames_on_one_output():
+    with Session("one") as s:
+        frames = s.render(s.desktops[0], SEED, 260)
+        saver = s.start_saver(seed=SEED)
+        print("shuffle shots matched ticks", check_intro_and_slide(s, frames, saver, "HEADLESS-1"))
+        assert len(s.boards(saver)) == 1, "not one board process for one output"
+
+
+def case_frames_on_two_outputs_and_a_click_ends_both():
+    with Session("two", outputs=((512, 384), (400, 300))) as s:
+        mine = [s.render(d, SEED, 200, size) for d, size in zip(s.desktops, s.outputs)]
+        pointer = s.pointer()
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        for name, frames in zip(s.names, mine):
+            tick = shot_tick(s, frames, saver, name)
+            assert frames.phase(tick) == "intro", f"{name}: tick {tick}"
+        sleep_until(saver, 2.5)
+        for name, frames in zip(s.names, mine):
+            assert shot_tick(s, frames, saver, name) > 100, f"{name} is still in the intro"
+        boards = s.boards(saver)
+        assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
+        pointer.move(512 + 200, 150)
+        pointer.button(1)
+        assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
+        assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
+
+
+def case_output_added_later_gets_its_own_puzzle():
+    with Session("added", outputs=((512, 384), (400, 300))) as s:
+        s.swaymsg("output", "HEADLESS-2", "disable")  # out of the way until the saver runs
+        frames = s.render(s.desktops[1], SEED, 150, (400, 300))
+        saver = s.start_saver(seed=SEED)
+        assert wait_for(lambda: len(s.boards(saver)) == 1, 3)
+        time.sleep(0.5)
+        s.swaymsg("output", "HEADLESS-2", "enable")
+        assert wait_for(lambda: len(s.boards(saver)) == 2, 3), "the new output got no board"
+        added = types.SimpleNamespace(pid=s.boards(saver)[-1], started=time.monotonic())
+        time.sleep(1.0)
+        assert frames.phase(shot_tick(s, frames, added, "HEADLESS-2")) == "intro"
+
+
+def case_scale_two_draws_at_pixel_size():
+    with Session("scale", outputs=((1024, 768),), scale=2) as s:
+        frames = s.render(s.desktops[0], SEED, 160)
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        assert frames.phase(shot_tick(s, frames, saver, "HEADLESS-1")) == "intro"
+        sleep_until(saver, 2.4)
+        assert shot_tick(s, frames, saver, "HEADLESS-1") > 100
+
+
+def case_input_rules():
+    with Session("input") as s:
+        pointer = s.pointer()
+        pointer.move(200, 200)
+        saver = s.start_saver()
+        time.sleep(0.7)
+        s.wtype("a")
+        s.wtype("a")  # the first key a new keyboard sends may arrive as its release alone
+        s.wtype("-k", "Shift_L")
+        for i in range(10):  # ignored, wherever they go
+            pointer.move(20 + 40 * i, 300 - 25 * i)
+        pointer.move(100, 100)  # recorded
+        for x in (150, 300, 400):  # straight right: never ends it
+            pointer.move(x, 100)
+        pointer.move(102, 102)  # 2 pixels on both axes
+        time.sleep(0.3)
+        assert s.is_running(saver), "keys or small moves ended the saver"
+        pointer.move(103, 103)
+        assert s.wait_exit(saver, 2) == 0, "3 pixels on both axes did not end it"
+
+        for button in (1, 2, 3):
+            saver = s.start_saver()
+            time.sleep(0.7)
+            pointer.button(button)
+            assert s.wait_exit(saver, 2) == 0, f"button {button} did not end it"
+
+
+def case_swayidle_starts_it_and_motion_ends_it():
+    with Session("idle") as s:
+        pointer = s.pointer()
+        idle = s.start(["swayidle", "-w", "timeout", "1", binary("WAYLAND")],
+                       env=dict(s.env, QUILLMERE_SEED=str(SEED)))
+        frames = s.render(s.desktops[0], SEED, 150)
+
+        def savers():
+            return [p for p in descendants(idle.pid)
+                    if Path(f"/proc/{p}/cmdline").read_bytes().split(b"\0")[0] == binary("WAYLAND").encode()]
+
+        found = wait_for(savers, 5)
+        assert found, "swayidle started no saver after an idle second"
+        saver = types.SimpleNamespace(pid=found[0], started=time.monotonic())
+        time.sleep(1.0)
+        assert frames.phase(shot_tick(s, frames, saver, "HEADLESS-1")) == "intro"
+        for i in range(11):
+            pointer.move(100 + 10 * i, 100 + 10 * i)
+        pointer.move(100 + 10 * 10 + 3, 100 + 10 * 10 + 3)
+        assert wait_for(lambda: not savers(), 3), "pointer motion did not end the saver"
+        assert idle.poll() is None, "swayidle ended with the saver"
+
+
+def case_no_frame_callbacks_no_frames():
+    """This sway's headless outputs refuse `dpms off` ("Failed to commit
+    output"), so the compositor is stopped instead, which withholds frame
+    callbacks just as an output that is off does."""
+    with Session("paused") as s:
+        frames = s.render(s.desktops[0], SEED, 300)
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        before, taken = shot_tick(s, frames, saver, "HEADLESS-1"), time.monotonic()
+        os.kill(s.server.pid, signal.SIGSTOP)
+        try:
+            time.sleep(0.5)
+            processes = [saver.pid, *s.boards(saver)]
+            shares = cpu_percent(processes, 3.0)
+        finally:
+            os.kill(s.server.pid, signal.SIGCONT)
+        print("CPU while no frame callbacks come, percent of a core:", shares)
+        assert max(shares) < 0.3, f"CPU {shares} while the output takes no frames"
+        time.sleep(0.3)
+        after = shot_tick(s, frames, saver, "HEADLESS-1")
+        # Had it run on through the 3.5 s without callbacks, 175 ticks more.
+        running = time.monotonic() - taken - 3.5
+        assert after - before <= running / 0.020 + 10, f"ticks {before} -> {after}"
+        assert after > before, "no frames once callbacks came again"
+
+
+def case_signals_end_it_cleanly():
+    with Session("signals", outputs=((512, 384), (400, 300))) as s:
+        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            saver = s.start_saver()
+            time.sleep(1.0)
+            boards = s.boards(saver)
+            assert len(boards) == 2
+            status, seconds = s.terminate(saver, number)
+            assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
+            assert saver.stderr.read() == b"", f"{number!r} made it say something"
+            assert gone(boards), f"{number!r}: a board outlived the saver"
+
+
+def case_compositor_gone():
+    with Session("gone", outputs=((512, 384), (400, 300))) as s:
+        saver = s.start_saver()
+        time.sleep(1.0)
+        s.kill(s.server)
+        assert s.wait_exit(saver, 5) == 1
+        lines = saver.stderr.read().decode().splitlines()
+        assert lines == ["quillmere-wayland: lost the connection to the Wayland compositor"], lines
+
+
+def case_bad_surroundings():
+    with Session("bad") as s:
+        fakes = {}
+        for mode in ("no-layer-shell", "protocol-error"):
+            fake = s.start([binary("FAKE_COMPOSITOR"), mode, mode], stdout=subprocess.PIPE)
+            assert fake.stdout.readline().strip() == b"ready"
+            fakes[mode] = dict(s.env, WAYLAND_DISPLAY=mode)
+        unset = {k: v for k, v in s.env.items() if k != "WAYLAND_DISPLAY"}
+        cases = [
+            (["--fullscreen"], s.env, 2, 'unknown option "--fullscreen" (usage: quillmere-wayland'),
+            (["root"], s.env, 2, "unknown option"),
+            ([], unset, 2, "WAYLAND_DISPLAY is not set"),
+            ([], dict(s.env, WAYLAND_DISPLAY="wayland-nowhere"), 2, 'cannot connect to the Wayland compositor "wayland-nowhere"'),
+            ([], dict(s.env, QUILLMERE_SEED="seven"), 2, "QUILLMERE_SEED: not a number"),
+            ([], fakes["no-layer-shell"], 2, "the compositor lacks zwlr_layer_shell_v1"),
+            ([], fakes["protocol-error"], 1, "protocol error 0 on wl_compositor@"),
+        ]
+        for args, env, expected, reason in cases:
+            result = subprocess.run([binary("WAYLAND"), *args], env=env, capture_output=True,
+                                    text=True, timeout=10)
+            lines = result.stderr.splitlines()
+            assert result.returncode == expected, f"{args} {reason}: status {result.returncode}"
+            assert len(lines) == 1 and reason in lines[0], f"{args}: {result.stderr!r}"
+        assert "refused for the test" in lines[0], "the compositor's own words are left out"
+
+
+if __name__ == "__main__":
+    run_cases(globals())
