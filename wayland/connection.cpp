@@ -40,7 +40,6 @@ const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
 void Connection::AddGlobal(const Global& global) {
   globals_.push_back(global);
-  if (listed_ && onGlobalAdded) onGlobalAdded(global);
 }
 
 void Connection::RemoveGlobal(std::uint32_t name) {
@@ -60,7 +59,6 @@ Connection::Connection() {
   registry_ = wl_display_get_registry(display_);
   wl_registry_add_listener(registry_, &kRegistryListener, this);
   Roundtrip();
-  listed_ = true;
 }
 
 Connection::~Connection() {

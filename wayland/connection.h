@@ -55,8 +55,7 @@ class Connection {
   void* Bind(const wl_interface& interface, std::uint32_t version, std::uint32_t name = 0);
   std::uint32_t VersionOf(const wl_interface& interface) const;
 
-  // Called for globals that appear or go after the first round trip.
-  std::function<void(const Global&)> onGlobalAdded;
+  // Called for globals that go.
   std::function<void(std::uint32_t name)> onGlobalRemoved;
 
   // Sends what is queued, waits until the compositor sends something, `fd`
@@ -83,7 +82,6 @@ class Connection {
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;
   std::vector<Global> globals_;
-  bool listed_ = false;  // the first round trip is done
 };
 
 }  // namespace wayland

@@ -93,6 +93,10 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   connection.onGlobalRemoved = [&](std::uint32_t name) { outputGone |= name == outputName; };
   OutputInfo info;
   wl_output_add_listener(output, &kOutputListener, &info);
+  // Listening from the start: an event to an object without a listener is lost.
+  MForm_unit::TMForm form;
+  form.Seed = seed;
+  Input input(seat, form);
   connection.Roundtrip();
 
   // The picture first: nothing of ours is on this output yet.
@@ -102,10 +106,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   zwlr_layer_surface_v1* cover = Cover(shell, surface, output, layer);
   connection.WaitFor([&] { return layer.configured || layer.closed; }, "the saver's surface");
 
-  MForm_unit::TMForm form;
-  form.Seed = seed;
   Presenter presenter(shm, surface, wl_compositor_get_version(compositor) >= 4);
-  Input input(seat, form);
   BindOutput(&presenter, &input);
   int width = 0, height = 0, scale = 0;
   const auto sized = [&] {

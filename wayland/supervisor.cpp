@@ -103,6 +103,7 @@ class Supervisor {
       }
       switch (const int code = WEXITSTATUS(status)) {
         case kOutputGone:
+          if (children_.empty()) return kEnded;  // nothing left to cover
           continue;
         case kConnectionLost:
           return Lost();
@@ -148,11 +149,9 @@ int Supervise(std::optional<std::uint64_t> seed) {
   RequireShell(connection);
   CatchSignals(true);
   Supervisor supervisor(connection, seed);
-  // An output plugged in later gets a puzzle of its own.
-  connection.onGlobalAdded = [&](const Global& global) {
-    if (global.interface == wl_output_interface.name) supervisor.Start(global.name);
-  };
-  for (const Global& global : std::vector<Global>(connection.Globals()))
+  // An output plugged in later is left alone: its wallpaper may not have
+  // reached it yet, and the picture would be of an empty output.
+  for (const Global& global : connection.Globals())
     if (global.interface == wl_output_interface.name) supervisor.Start(global.name);
   try {
     while (true) {

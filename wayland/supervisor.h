@@ -1,7 +1,7 @@
 #pragma once
-// The process the user starts: one board process per output, the lot ended
-// together as soon as one of them ends, for whatever reason but its output
-// going away.
+// The process the user starts: one board process per output it finds, the
+// lot ended together as soon as one of them ends for another reason than
+// its output going away.
 #include <cstdint>
 #include <optional>
 

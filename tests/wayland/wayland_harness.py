@@ -78,6 +78,9 @@ class Session(harness.Session):
                          f"scale {self.scale} bg {desktop} stretch")
             x += width // self.scale
         self.layout = (x, max(h for _, h in self.outputs) // self.scale)
+        # Headless outputs draw the cursor into their pictures, which the
+        # saver photographs: hidden once still, as it is when the saver starts.
+        lines.append("seat * hide_cursor 100")
         config = self.artifact("sway.conf")
         config.write_text("\n".join(lines) + "\n")
         log = open(self.artifact("sway.log"), "w")
