@@ -26,6 +26,7 @@ else()
   set(CPACK_PACKAGE_DESCRIPTION "\
 A screensaver hack for XScreenSaver: it photographs the desktop, cuts it into \
 an 8 by 8 board of tiles and plays an endless sliding puzzle with them, each \
-tile lifted off the board as it slides.")
+tile lifted off the board as it slides. On Wayland compositors with the wlroots \
+layer shell, quillmere-wayland does the same on every output.")
 endif()
 include(CPack)

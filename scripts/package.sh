@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the packages into dist/: the setup program and the zip from the
-# 32-bit cross build, the .deb of the X11 hack from the native build. Each
+# 32-bit cross build, the .deb of the X11 hack and the Wayland saver from the native build. Each
 # build makes only what it ships; the packages hold the files its
 # `cmake --install` puts in place.
 set -euo pipefail
@@ -15,7 +15,7 @@ cmake --build --preset win32 -j "$jobs" --target setup
 cpack --preset win32 >/dev/null
 
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs" --target quillmere
+cmake --build --preset native -j "$jobs" --target quillmere quillmere-wayland
 cpack --preset native >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)

@@ -13,7 +13,8 @@ from test_hack import shot_tick, sleep_until  # noqa: E402
 from x11_harness import Session, run_cases  # noqa: E402
 
 FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/quillmere.xml",
-         "/usr/share/man/man6/quillmere.6.gz"}
+         "/usr/share/man/man6/quillmere.6.gz", "/usr/bin/quillmere-wayland",
+         "/usr/share/man/man6/quillmere-wayland.6.gz"}
 
 
 def run(*args, **env):
