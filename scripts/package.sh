@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the packages into dist/: the setup program and the zip from the
-# 32-bit cross build, the .deb of the X11 hack and the Wayland saver from the native build. Each
-# build makes only what it ships; the packages hold the files its
-# `cmake --install` puts in place.
+# 32-bit cross build, the .deb of the X11 hack and the Wayland saver from the
+# native build. Each build makes only what it ships; the packages hold the
+# files its `cmake --install` puts in place.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-deps.sh
