@@ -105,6 +105,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   LayerState layer;
   zwlr_layer_surface_v1* cover = Cover(shell, surface, output, layer);
   connection.WaitFor([&] { return layer.configured || layer.closed; }, "the saver's surface");
+  if (layer.closed) return kOutputGone;
 
   Presenter presenter(shm, surface, wl_compositor_get_version(compositor) >= 4);
   BindOutput(&presenter, &input);

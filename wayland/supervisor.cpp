@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -23,6 +22,7 @@ namespace {
 
 // Each signal becomes a byte, its number, for the loop to poll.
 int signalPipe[2] = {-1, -1};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGCHLD};
 
 void OnSignal(int number) {
   const char byte = char(number);
@@ -36,9 +36,18 @@ void CatchSignals(bool children) {
   struct sigaction action{};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
-  for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
-  if (!children) action.sa_handler = SIG_DFL;
-  sigaction(SIGCHLD, &action, nullptr);
+  for (int number : kSignals) {
+    if (number == SIGCHLD && !children) action.sa_handler = SIG_DFL;
+    sigaction(number, &action, nullptr);
+  }
+}
+
+// Held back while a child still shares the parent's pipe.
+void BlockSignals(bool block) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int number : kSignals) sigaddset(&set, number);
+  sigprocmask(block ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
 void Say(const std::string& line) { std::fprintf(stderr, "quillmere-wayland: %s\n", line.c_str()); }
@@ -77,9 +86,11 @@ class Supervisor {
   void Start(std::uint32_t output) {
     std::fflush(nullptr);
     const pid_t parent = getpid();
+    BlockSignals(true);
     const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("cannot start a process for an output");
-    if (pid > 0) {
+    if (pid != 0) {
+      BlockSignals(false);
+      if (pid < 0) throw std::runtime_error("cannot start a process for an output");
       children_[pid] = output;
       return;
     }
@@ -88,6 +99,7 @@ class Supervisor {
     if (getppid() != parent) std::_Exit(kEnded);
     connection_.Abandon();
     CatchSignals(false);
+    BlockSignals(false);
     std::_Exit(RunBoard(output, seed_));
   }
 
