@@ -58,9 +58,9 @@ class Pointer:
 
 
 class Session(harness.Session):
-    def __init__(self, name, outputs=((512, 384),), scale=1):
+    def __init__(self, name, outputs=((512, 384),), scale=1, hide_cursor=True):
         super().__init__(name, outputs[0])
-        self.outputs, self.scale = outputs, scale
+        self.outputs, self.scale, self.hide_cursor = outputs, scale, hide_cursor
         self.names = [f"HEADLESS-{i + 1}" for i in range(len(outputs))]
 
     def start_server(self):
@@ -79,8 +79,9 @@ class Session(harness.Session):
             x += width // self.scale
         self.layout = (x, max(h for _, h in self.outputs) // self.scale)
         # Headless outputs draw the cursor into their pictures, which the
-        # saver photographs: hidden once still, as it is when the saver starts.
-        lines.append("seat * hide_cursor 100")
+        # saver photographs: hidden once still, unless a case looks for it.
+        if self.hide_cursor:
+            lines.append("seat * hide_cursor 100")
         config = self.artifact("sway.conf")
         config.write_text("\n".join(lines) + "\n")
         log = open(self.artifact("sway.log"), "w")
