@@ -109,15 +109,18 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
 
   Presenter presenter(shm, surface, wl_compositor_get_version(compositor) >= 4);
   BindOutput(&presenter, &input);
+  // The board is the surface's size times the output's scale, in pixels.
   int width = 0, height = 0, scale = 0;
-  const auto sized = [&] {
-    const bool same = width == layer.width * info.scale && height == layer.height * info.scale;
-    width = layer.width * info.scale, height = layer.height * info.scale, scale = info.scale;
-    if (!same) presenter.Resize(width, height, scale);
+  const auto follow = [&] {  // true if the pixel size changed
+    const int w = layer.width * info.scale, h = layer.height * info.scale;
+    if (w == width && h == height && info.scale == scale) return false;
+    const bool pixels = w != width || h != height;
+    width = w, height = h, scale = info.scale;
+    presenter.Resize(width, height, scale);
     input.SetScale(scale);
-    return !same;
+    return pixels;
   };
-  sized();
+  follow();
   form.FormCreate(width, height);
   platform::EnableTimer(true);
   form.FormActivate();
@@ -128,8 +131,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
       status = kOutputGone;
       break;
     }
-    if (layer.width * info.scale != width || layer.height * info.scale != height || info.scale != scale)
-      if (sized()) form.FormResize(width, height);
+    if (follow()) form.FormResize(width, height);
     const auto now = Clock::now();
     const auto waiting = presenter.WaitingSince();
     if (form.DisplayOff && !waiting)

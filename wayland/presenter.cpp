@@ -37,6 +37,7 @@ void Presenter::Resize(int width, int height, int scale) {
     b.stale = Damage({0, 0, width, height});
     wl_buffer_add_listener(b.buffer, &kBufferListener, this);
   }
+  unshown_ = Damage({0, 0, width, height});  // the first commit replaces everything
   wl_surface_set_buffer_scale(surface_, scale);
 }
 

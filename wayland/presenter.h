@@ -24,8 +24,8 @@ class Presenter {
   Presenter(const Presenter&) = delete;
   Presenter& operator=(const Presenter&) = delete;
 
-  // New buffers of `width` x `height` pixels shown at `scale`; what was
-  // waiting to be shown is dropped, as a frame of the new size follows.
+  // New buffers of `width` x `height` pixels shown at `scale`; the next
+  // frame presented shows whole.
   void Resize(int width, int height, int scale);
   // Shows `damage` of `frame`, which stays valid until the next call or
   // Resize: now if the compositor is ready for a frame, else on its word.

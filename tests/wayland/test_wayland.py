@@ -69,13 +69,18 @@ def case_output_added_later_is_left_alone():
 
 def case_scale_two_draws_at_pixel_size():
     with Session("scale", outputs=((1024, 768),), scale=2) as s:
-        frames = s.render(s.desktops[0], SEED, 160)
+        frames = s.render(s.desktops[0], SEED, 250)
         saver = s.start_saver(seed=SEED)
         sleep_until(saver, 1.0)
         first = shot_tick(s, frames, saver, "HEADLESS-1")
         assert frames.phase(first) == "intro", f"tick {first}"
         time.sleep(0.5)
-        assert shot_tick(s, frames, saver, "HEADLESS-1") > first
+        later = shot_tick(s, frames, saver, "HEADLESS-1")
+        assert later > first, f"ticks {first} then {later}"
+        # The same pixels at another scale: the board goes on as it was.
+        s.swaymsg("output", "HEADLESS-1", "scale", 1)
+        time.sleep(0.5)
+        assert shot_tick(s, frames, saver, "HEADLESS-1") > later, "lost at scale 1"
 
 
 def case_input_rules():
