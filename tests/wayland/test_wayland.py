@@ -85,13 +85,25 @@ def case_scale_two_draws_at_pixel_size():
 
 def case_input_rules():
     with Session("input") as s:
+        frames = s.render(s.desktops[0], SEED, 400)
         pointer = s.pointer()
         pointer.move(200, 200)
-        saver = s.start_saver()
-        time.sleep(0.7)
-        s.wtype("a")
-        s.wtype("a")  # the first key a new keyboard sends may arrive as its release alone
-        s.wtype("-k", "Shift_L")
+        time.sleep(0.3)  # the compositor hides the still cursor before the photograph
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 2.2)  # into the shuffle
+        # A new keyboard's first key may reach the saver as its release alone:
+        # each run leads with a Shift, which does nothing either way.
+        s.wtype("-k", "Shift_L", "-s", "300", "-k", "Control_L", "-s", "100", "-k", "Shift_L")
+        time.sleep(0.2)
+        shot_tick(s, frames, saver, "HEADLESS-1")  # still the course without keys
+        s.wtype("-k", "Shift_L", "-s", "300", "a")
+        # Another tile moves, and the course after it is another: a move
+        # lasts 8 ticks, so six moves on it would all have to agree by chance.
+        time.sleep(1.0)
+        shot = s.shot("HEADLESS-1")
+        with s.paused(saver.pid):
+            assert s.match(shot, frames, 1, ticks_by(saver)) is None, "a key changed nothing"
+
         for i in range(10):  # ignored, wherever they go
             pointer.move(20 + 40 * i, 300 - 25 * i)
         pointer.move(100, 100)  # recorded
