@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace wayland {
 
 namespace {
@@ -15,8 +17,9 @@ const wl_seat_listener kSeatListener = {Input::OnCapabilities, Ignore};
 const wl_pointer_listener kPointerListener = {
     Input::OnEnter, Ignore, Input::OnMotion, Input::OnButton, Ignore,
     Ignore,         Ignore, Ignore,          Ignore,          Ignore};
-const wl_keyboard_listener kKeyboardListener = {Input::OnKeymap, Ignore, Ignore,
-                                                Input::OnKey,    Input::OnModifiers, Ignore};
+const wl_keyboard_listener kKeyboardListener = {Input::OnKeymap, Ignore,
+                                                Input::OnKeyboardLeave, Input::OnKey,
+                                                Input::OnModifiers, Input::OnRepeatInfo};
 
 }  // namespace
 
@@ -111,12 +114,36 @@ void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std
 void Input::OnKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key,
                   std::uint32_t state) {
   auto* self = static_cast<Input*>(data);
-  if (state != WL_KEYBOARD_KEY_STATE_PRESSED) return;
+  if (state != WL_KEYBOARD_KEY_STATE_PRESSED) {
+    if (key == self->repeatKey_) self->repeatDue_.reset();
+    return;
+  }
   const bool character = self->state_ != nullptr && xkb_state_key_get_utf32(self->state_, key + 8) != 0;
-  if (character)
-    self->form_.FormKeyPress();
-  else
+  if (!character) {
     self->form_.FormKeyDown();
+    return;
+  }
+  self->form_.FormKeyPress();
+  self->repeatDue_.reset();
+  if (self->repeatEvery_.count() > 0 && xkb_keymap_key_repeats(self->keymap_, key + 8)) {
+    self->repeatKey_ = key;
+    self->repeatDue_ = Clock::now() + self->repeatDelay_;
+  }
+}
+
+void Input::Repeat(Clock::time_point now) {
+  for (; repeatDue_ && *repeatDue_ <= now; *repeatDue_ += repeatEvery_) form_.FormKeyPress();
+}
+
+void Input::OnKeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) {
+  static_cast<Input*>(data)->repeatDue_.reset();
+}
+
+void Input::OnRepeatInfo(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay) {
+  auto* self = static_cast<Input*>(data);
+  self->repeatEvery_ = rate > 0 ? Clock::duration(std::chrono::seconds(1)) / rate : Clock::duration::zero();
+  self->repeatDelay_ = std::chrono::milliseconds(std::max(delay, 0));
+  if (rate <= 0) self->repeatDue_.reset();
 }
 
 void Input::OnModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed,

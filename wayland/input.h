@@ -5,8 +5,10 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "core/TMForm.h"
+#include "wayland/connection.h"
 
 namespace wayland {
 
@@ -23,6 +25,10 @@ class Input {
   // Hides the pointer over the surface, now and whenever it comes back, or
   // shows it again.
   void HidePointer(bool hide);
+  // A held character key repeats, as the compositor's settings say: when
+  // the next repeat is due, and the repeats due by `now`.
+  std::optional<Clock::time_point> RepeatDue() const { return repeatDue_; }
+  void Repeat(Clock::time_point now);
 
   // The seat's word, through the listeners.
   static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
@@ -38,6 +44,9 @@ class Input {
   static void OnModifiers(void* data, wl_keyboard* keyboard, std::uint32_t serial,
                           std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                           std::uint32_t group);
+  static void OnKeyboardLeave(void* data, wl_keyboard* keyboard, std::uint32_t serial,
+                              wl_surface* surface);
+  static void OnRepeatInfo(void* data, wl_keyboard* keyboard, std::int32_t rate, std::int32_t delay);
 
  private:
   void ApplyCursor();
@@ -53,6 +62,10 @@ class Input {
   xkb_context* context_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* state_ = nullptr;
+  std::uint32_t repeatKey_ = 0;
+  std::optional<Clock::time_point> repeatDue_;
+  Clock::duration repeatDelay_ = std::chrono::milliseconds(600);
+  Clock::duration repeatEvery_ = std::chrono::milliseconds(40);  // zero: no repeats
 };
 
 }  // namespace wayland

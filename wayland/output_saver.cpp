@@ -138,14 +138,18 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
       form.FormDisplayPower(DisplayPower::On);
     else if (!form.DisplayOff && waiting && now - *waiting >= kNoCallbacks)
       form.FormDisplayPower(DisplayPower::Off);
+    input.Repeat(now);
     const auto due = TimerDeadline();
     if (due && now >= *due) {
       form.MTimerTimer();
       continue;
     }
-    std::optional<Clock::time_point> until = due;
-    if (!form.DisplayOff && waiting) until = std::min(due.value_or(Clock::time_point::max()), *waiting + kNoCallbacks);
-    if (connection.Wait(until, signalFd)) break;
+    // Woken for the tick, a key's repeat or the frame callback overdue.
+    auto until = due.value_or(Clock::time_point::max());
+    until = std::min(until, input.RepeatDue().value_or(Clock::time_point::max()));
+    if (!form.DisplayOff && waiting) until = std::min(until, *waiting + kNoCallbacks);
+    if (connection.Wait(until == Clock::time_point::max() ? std::nullopt : std::optional(until), signalFd))
+      break;
   }
   platform::EnableTimer(false);
   form.FormClose();
