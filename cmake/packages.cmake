@@ -23,7 +23,8 @@ set(CPACK_PACKAGE_DESCRIPTION "\
 A screensaver hack for XScreenSaver: it photographs the desktop, cuts it
 into an 8 by 8 board of tiles and, after a short lavender intro, plays an
 endless sliding puzzle with them, each tile lifted off the board as it
-slides.")
+slides. On Wayland compositors with the wlroots layer shell,
+quillmere-wayland does the same on every output.")
 set(CPACK_STRIP_FILES ON)
 # Packing installs what the build made and builds nothing itself: package.sh
 # builds the shipped targets alone, not the test suites.

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the packages into dist/: the setup program and the zip from the
-# 32-bit cross build, the .deb of the X11 hack from the native build. Each
-# build makes only what it ships. Two runs on one commit, in any two folders,
-# give the same .zip and .deb: dated the commit's time (or $SOURCE_DATE_EPOCH
-# when the caller sets one), with fixed file modes and zone.
+# 32-bit cross build, the .deb of the X11 hack and the Wayland saver from the
+# native build. Each build makes only what it ships. Two runs on one commit,
+# in any two folders, give the same .zip and .deb: dated the commit's time (or
+# $SOURCE_DATE_EPOCH when the caller sets one), with fixed file modes and zone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-deps.sh
@@ -24,7 +24,7 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs" --target setup zip
 
 cmake --preset native >/dev/null
-cmake --build --preset native -j "$jobs" --target quillmere
+cmake --build --preset native -j "$jobs" --target quillmere quillmere-wayland
 cpack --preset native >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)

@@ -20,7 +20,8 @@ from x11_harness import Session, run_cases  # noqa: E402
 ROOT = Path(__file__).resolve().parents[2]
 FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/quillmere.xml",
          "/usr/share/man/man6/quillmere.6.gz", "/usr/share/doc/quillmere/copyright",
-         "/usr/share/doc/quillmere/changelog.gz"}
+         "/usr/share/doc/quillmere/changelog.gz", "/usr/bin/quillmere-wayland",
+         "/usr/share/man/man6/quillmere-wayland.6.gz"}
 
 
 def run(*args, **env):
