@@ -34,8 +34,8 @@ EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, 
 
 int EventLoop::Run(int signalFd) {
   const int fd = ConnectionNumber(display_);
-  // The socket is read only when poll finds something there: no empty read
-  // a tick.
+  // The socket is read when a tick is due or, with the timer stopped, when
+  // poll finds something there.
   int mode = QueuedAfterReading;
   while (true) {
     for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
@@ -61,12 +61,15 @@ int EventLoop::Run(int signalFd) {
       const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
       timeout = int(std::max<std::int64_t>(wait.count(), 0));
     }
-    pollfd waits[2] = {{fd, POLLIN, 0}, {signalFd, POLLIN, 0}};
-    if (poll(waits, 2, timeout) < 0 && errno != EINTR) return Finish(1);
-    if (waits[1].revents) return Finish(0);
-    mode = waits[0].revents ? QueuedAfterReading : QueuedAlready;
+    // While the timer runs, what the server sends waits for the next tick,
+    // which reads it: one wake-up a tick, not one more for every answer to a
+    // shared-memory put, and events are never more than a tick late.
+    pollfd waits[2] = {{signalFd, POLLIN, 0}, {fd, POLLIN, 0}};
+    if (poll(waits, deadline ? 1 : 2, timeout) < 0 && errno != EINTR) return Finish(1);
+    if (waits[0].revents) return Finish(0);
+    mode = deadline || waits[1].revents ? QueuedAfterReading : QueuedAlready;
     // A closed connection reads as end of file, reported as lost.
-    if (waits[0].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
+    if (waits[1].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
   }
 }
 

@@ -18,6 +18,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from x11_harness import Session, binary, run_cases, wait_for  # noqa: E402
+from harness import descendants  # noqa: E402
 
 USER = "quillmere-test"  # made by test.sh
 SEED = 7
@@ -33,24 +34,6 @@ splash:\t\tFalse
 dpmsEnabled:\tFalse
 programs:\tquillmere --root \\n
 """
-
-
-def descendants(pid):
-    found, queue = [], [pid]
-    while queue:
-        current = queue.pop()
-        try:
-            tasks = list(Path(f"/proc/{current}/task").iterdir())
-        except FileNotFoundError:
-            continue
-        for task in tasks:
-            try:
-                children = [int(c) for c in (task / "children").read_text().split()]
-            except FileNotFoundError:
-                continue
-            found += children
-            queue += children
-    return found
 
 
 def command_line(pid):

@@ -18,7 +18,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from x11_harness import (COVER_BUTTONS, Session, binary, edge_walk, harness,  # noqa: E402
-                         hold_button, run_cases, ticks_by, wait_for, xdotool)
+                         hold_button, run_cases, wait_for, xdotool)
+from harness import check_intro_and_slide, shot_tick, sleep_until  # noqa: E402,F401
 
 SEED = 11
 
@@ -39,38 +40,6 @@ def wait_segments_gone(pid, timeout=2.0):
     while segments_of(pid) and time.monotonic() < deadline:
         time.sleep(0.02)
     return segments_of(pid)
-
-
-def shot_tick(s, frames, hack, window="root"):
-    """Photographs the hack's window; returns the tick whose renderer frame
-    it equals, among all the ticks it can have reached."""
-    shot = s.shot(window)
-    last = ticks_by(hack)
-    with s.paused(hack.pid):
-        tick = s.match(shot, frames, 1, last)
-    assert tick is not None, f"{shot} equals no renderer frame of ticks 1..{last}"
-    return tick
-
-
-def sleep_until(proc, seconds):
-    time.sleep(max(0.0, proc.started + seconds - time.monotonic()))
-
-
-def check_intro_and_slide(s, frames, hack, window="root"):
-    """One screenshot mid-intro, then screenshots of the shuffle until one
-    catches a tile mid-slide; every one must equal a renderer frame."""
-    sleep_until(hack, 1.0)
-    tick = shot_tick(s, frames, hack, window)
-    assert frames.phase(tick) == "intro" and 2 <= tick <= 99, f"mid-intro shot matched tick {tick}"
-    sleep_until(hack, 2.6)
-    seen = []
-    for attempt in range(10):
-        tick = shot_tick(s, frames, hack, window)
-        seen.append((tick, frames.phase(tick)))
-        if seen[-1][1] == "mid-slide":
-            return seen
-        time.sleep(0.013 * (attempt + 1))
-    raise AssertionError(f"no shot caught a tile mid-slide: {seen}")
 
 
 def frames_on_root(shm):

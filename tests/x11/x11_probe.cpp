@@ -1,13 +1,12 @@
 // x11_probe: the tests' hands and eyes on an X display, independent of the
 // hack's own code: it puts a picture on the root window, photographs a window
-// into a PNG, holds a test window open and resizes it, and compares pictures.
+// into a PNG, holds a test window open and resizes it, and scales pictures.
 //   x11_probe set-root PICTURE.png
 //   x11_probe shot root|ID OUT.png
 //   x11_probe black root|ID X Y W H   (exit 0 if all of that rectangle is black)
 //   x11_probe framed root|ID    (prints how many cells of the window's 8 x 8
 //                               grid show a whole lavender frame)
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
-//   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
 //   x11_probe cursor            (prints "shown" or "hidden": whether the pointer's
 //                               cursor has a pixel that is not transparent)
@@ -176,16 +175,6 @@ int CursorShown() {
   return 0;
 }
 
-int Match(int count, char** paths) {
-  const Raster shot = ReadPng(paths[0]);
-  for (int i = 1; i < count; ++i)
-    if (ReadPng(paths[i]) == shot) {
-      std::cout << paths[i] << '\n';
-      return 0;
-    }
-  return 1;
-}
-
 int Scale(const std::string& in, int width, int height, const std::string& out) {
   const Raster picture = ReadPng(in);
   Raster scaled(width, height);
@@ -208,12 +197,11 @@ int main(int argc, char** argv) {
     if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
-    if (command == "match" && argc >= 4) return Match(argc - 2, argv + 2);
     if (command == "cursor" && argc == 2) return CursorShown();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | match SHOT FRAME... | scale IN W H OUT | cursor\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | scale IN W H OUT | cursor\n");
   return 2;
 }

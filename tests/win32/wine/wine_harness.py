@@ -15,6 +15,8 @@ Wine on a private Xvfb, and judges them from outside. Python stdlib only.
 
 Session(..., monitors=[(x, y, w, h), ...]) shows Wine these monitors (X's
 coordinates, the first the primary, which Wine puts at its (0, 0)).
+Session(..., arch="win64") runs in a prefix of that arch instead of the
+suite's (s.loader is its Wine; 32-bit programs run in a win64 prefix too).
 
 Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
 windows(title) lists matching windows now (wininfo, windows and wait_window
@@ -29,9 +31,10 @@ Prefixes: where 32-bit code runs, the shipped 32-bit build runs in win32
 prefixes; where it cannot (no IA-32 emulation in the kernel), the x86_64
 build of the same sources ($QUILLMERE_WIN64_BUILD) runs in win64 prefixes
 with the wine64 loader ($QUILLMERE_WINE_ARCH overrides the choice). One
-prefix is initialised once per build (under
-$QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init`
-does it ahead, and sessions wait for it under a lock) and copied per session.
+prefix per arch is initialised once per build (under
+$QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init
+[ARCH]` does it ahead, and sessions wait for it under a lock) and copied per
+session.
 The cross build is found through $QUILLMERE_WIN_BUILD.
 """
 
@@ -52,7 +55,8 @@ WINE32, WINESERVER32 = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"
 WINE64, WINESERVER64 = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
 BROWSER_STUB = HERE / "record_browser.sh"
 # Directories of the prefix that Wine only reads; the copies hard-link them.
-SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs")
+SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/syswow64",
+               "drive_c/windows/winsxs")
 
 
 def win_build():
@@ -93,12 +97,12 @@ def run_build():
     return Path(build).resolve()
 
 
-def wine_loader():
-    return WINE32 if wine_arch() == "win32" else WINE64
+def wine_loader(arch=None):
+    return WINE32 if (arch or wine_arch()) == "win32" else WINE64
 
 
-def wineserver():
-    return WINESERVER32 if wine_arch() == "win32" else WINESERVER64
+def wineserver(arch=None):
+    return WINESERVER32 if (arch or wine_arch()) == "win32" else WINESERVER64
 
 
 def work_dir():
@@ -125,45 +129,49 @@ def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-def _wine_env(prefix, **extra):
+def _wine_env(prefix, arch=None, **extra):
+    arch = arch or wine_arch()
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEARCH=wine_arch(), WINEDEBUG="-all",
-               WINELOADER=wine_loader(), WINESERVER=wineserver(),
+    env.update(WINEPREFIX=str(prefix), WINEARCH=arch, WINEDEBUG="-all",
+               WINELOADER=wine_loader(arch), WINESERVER=wineserver(arch),
                # No Mono or Gecko installer dialogs.
                WINEDLLOVERRIDES="mscoree,mshtml=")
     env.update(extra)
     return env
 
 
-def _base_stamp():
-    version = subprocess.run([wine_loader(), "--version"], capture_output=True,
+def _base_stamp(arch):
+    version = subprocess.run([wine_loader(arch), "--version"], capture_output=True,
                              text=True).stdout
-    return f"{version.strip()} {wine_arch()}\n{BROWSER_STUB}\n"
+    return f"{version.strip()} {arch}\n{BROWSER_STUB}\n"
 
 
-def base_prefix():
-    """The initialised prefix shared by all sessions; made on first use."""
+def base_prefix(arch=None):
+    """The initialised prefix of that arch (the suite's by default) shared
+    by all sessions; made on first use."""
+    arch = arch or wine_arch()
     work = work_dir()
-    base = work / f"base-prefix-{wine_arch()}"
+    base = work / f"base-prefix-{arch}"
     stamp = base / ".quillmere-ready"
-    with open(work / "base-prefix.lock", "w") as lock:
+    with open(work / f"base-prefix-{arch}.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        expected = _base_stamp()
+        expected = _base_stamp(arch)
         if stamp.exists() and stamp.read_text() == expected:
             return base
         shutil.rmtree(base, ignore_errors=True)
-        env = _wine_env(base)
+        env = _wine_env(base, arch)
         env.pop("DISPLAY", None)
         run = lambda *args: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL, timeout=300)
-        run(wine_loader(), "wineboot", "-i")
+        wine = wine_loader(arch)
+        run(wine, "wineboot", "-i")
         # Without a window manager Wine waits ~2 s on every hide; unmanaged
         # windows close at once.
-        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+        run(wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
             "/d", "N", "/f")
-        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+        run(wine, "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
             "/d", str(BROWSER_STUB), "/f")
-        run(wineserver(), "-w")
+        run(wineserver(arch), "-w")
         stamp.write_text(expected)
         return base
 
@@ -271,9 +279,11 @@ class Window:
 
 
 class Session(harness.Session):
-    def __init__(self, name="case", screen=(1024, 768), monitors=None):
+    def __init__(self, name="case", screen=(1024, 768), monitors=None, arch=None):
         super().__init__(name, screen)
         self.layout = monitors
+        self.arch = arch or wine_arch()
+        self.loader = wine_loader(self.arch)
 
     # --- life cycle ---
     def work_dir(self):
@@ -281,17 +291,17 @@ class Session(harness.Session):
 
     def setup(self):
         self.prefix = self.dir / "prefix"
-        _copy_prefix(base_prefix(), self.prefix)
-        self.env = _wine_env(self.prefix, DISPLAY=self.display,
+        _copy_prefix(base_prefix(self.arch), self.prefix)
+        self.env = _wine_env(self.prefix, self.arch, DISPLAY=self.display,
                              QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
         for i, (x, y, w, h) in enumerate(self.layout or ()):  # the first on the one output
             self.set_monitor(f"M{i}", (x, y, x + w, y + h), "none" if i else "screen")
         if self.layout:  # Wine's RandR lists outputs (Xvfb has one), Xinerama monitors
-            subprocess.run([wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
+            subprocess.run([self.loader, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
                             "UseXRandR", "/d", "N", "/f"], env=self.env, capture_output=True,
                            timeout=120, check=True)
-            subprocess.run([wineserver(), "-k"], env=self.env, stderr=subprocess.DEVNULL)
-            subprocess.run([wineserver(), "-w"], env=self.env, timeout=30)
+            subprocess.run([wineserver(self.arch), "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            subprocess.run([wineserver(self.arch), "-w"], env=self.env, timeout=30)
         # Starts the prefix's server and services before anything is timed.
         self.wininfo("screen", attempts=1)
 
@@ -299,16 +309,16 @@ class Session(harness.Session):
         if not hasattr(self, "prefix"):
             return
         # Ends this prefix's own server and whatever still runs in it.
-        subprocess.run([wineserver(), "-k"], env=_wine_env(self.prefix),
-                       stderr=subprocess.DEVNULL)
-        subprocess.run([wineserver(), "-w"], env=_wine_env(self.prefix), timeout=30,
+        env = _wine_env(self.prefix, self.arch)
+        subprocess.run([wineserver(self.arch), "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run([wineserver(self.arch), "-w"], env=env, timeout=30,
                        stderr=subprocess.DEVNULL)
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # --- processes ---
     def start(self, args, exe=None, **popen):
         """Starts quillmere.scr (or exe) with args under Wine; returns a Popen."""
-        return super().start([wine_loader(), exe or scr_path(), *args], **popen)
+        return super().start([self.loader, exe or scr_path(), *args], **popen)
 
     def start_host(self, name, args, **popen):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
@@ -317,7 +327,7 @@ class Session(harness.Session):
     def wininfo(self, *args, attempts=5, desktop=None):
         """wininfo's answer; with `desktop` ("Name,WxH"), run in that Wine
         desktop, whose windows no program outside it sees."""
-        command = [wine_loader(), str(host_path("wininfo"))]
+        command = [self.loader, str(host_path("wininfo"))]
         if desktop:
             command[1:] = ["explorer", f"/desktop={desktop}", windows_path(host_path("wininfo"))]
         # Now and then a probe started while another program of the prefix is
@@ -411,8 +421,10 @@ class Session(harness.Session):
 
 
 if __name__ == "__main__":
-    if sys.argv[1:] == ["init"]:
+    if sys.argv[1:2] == ["init"] and len(sys.argv) == 2:
         print(f"Wine suite: {wine_arch()} prefixes, {wine_loader()}, {scr_path()}")
         print(base_prefix())
+    elif sys.argv[1:2] == ["init"] and sys.argv[2:] in (["win32"], ["win64"]):
+        print(base_prefix(sys.argv[2]))
     else:
-        sys.exit("usage: wine_harness.py init")
+        sys.exit("usage: wine_harness.py init [win32|win64]")
