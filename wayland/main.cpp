@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     const std::string option = argv[1];
     if (argc == 2 && (option == "--help" || option == "-h")) {
-      std::printf("%s\nPlays a sliding puzzle of each output's picture until a key, a click or a\n"
-                  "mouse move; meant to be started by an idle daemon such as swayidle.\n",
+      std::printf("%s\nPlays a sliding puzzle of each output's picture until a click or a mouse\n"
+                  "move; meant to be started by an idle daemon such as swayidle.\n",
                   kUsage);
       return 0;
     }
