@@ -139,7 +139,7 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       MForm.FormKeyDown();
       return 0;
     case WM_CLOSE:
-      if (GetCapture() == window) {
+      if (GetCapture() == window) {  // a press asked: its release closes
         closing = true;
         platform::EnableTimer(false);
         return 0;
