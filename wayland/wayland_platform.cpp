@@ -5,14 +5,14 @@
 
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "core/screen_picture.h"
 #include "core/services.h"
 #include "wayland/input.h"
 #include "wayland/presenter.h"
 
 namespace {
 
-std::optional<Raster> desktop;
-Raster screen;  // the desktop at the board's size, while the core captures
+ScreenPicture screen;  // the output as photographed before the saver showed
 wayland::Presenter* presenter = nullptr;
 wayland::Input* input = nullptr;
 std::optional<wayland::Clock::time_point> deadline;
@@ -23,7 +23,7 @@ int cursorCounter = 0;
 
 namespace wayland {
 
-void SetDesktop(std::optional<Raster> picture) { desktop = std::move(picture); }
+void SetDesktop(std::optional<Raster> picture) { screen.Keep(std::move(picture)); }
 
 void BindOutput(Presenter* p, Input* i) { presenter = p, input = i; }
 
@@ -34,22 +34,11 @@ bool CloseRequested() { return closeRequested; }
 
 namespace platform {
 
-bool OpenScreen() {
-  if (!desktop) return false;
-  const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
-  if (desktop->Width() == width && desktop->Height() == height) return true;
-  // Nearest neighbour, as the core stretches.
-  screen = Raster(width, height);
-  screen.StretchDraw({0, 0, width, height}, *desktop);
-  return true;
-}
+bool OpenScreen() { return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
 
-void CopyScreenRect(int left, int top, Raster& into) {
-  const Raster& from = screen.Width() ? screen : *desktop;
-  into.Copy({0, 0, into.Width(), into.Height()}, from, left, top);
-}
+void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
 
-void CloseScreen() { screen = Raster(); }
+void CloseScreen() { screen.Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
   if (presenter != nullptr && !damage.Empty()) presenter->Present(frame, damage);

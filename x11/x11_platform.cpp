@@ -14,6 +14,7 @@
 
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "core/screen_picture.h"
 #include "core/services.h"
 #include "x11/error_trap.h"
 #include "x11/pixel_layout.h"
@@ -29,8 +30,7 @@ std::vector<Window> covers;
 GC gc = nullptr;
 Cursor invisible = 0;
 
-Raster desktop;
-Raster screen;  // the desktop at the window's size, while the core captures
+ScreenPicture screen;  // the desktop as photographed before anything was mapped
 
 XImage* image = nullptr;
 XShmSegmentInfo segment{};
@@ -144,7 +144,7 @@ void BindCovers(const std::vector<Window>& windows) {
   if (ownsCursor) ShowCounterCursor();
 }
 
-void SetDesktop(Raster picture) { desktop = std::move(picture); }
+void SetDesktop(Raster picture) { screen.Keep(std::move(picture)); }
 
 Raster GrabWindow(Display* d, Drawable drawable, Visual* v, int x, int y, int width, int height) {
   XImage* img = XGetImage(d, drawable, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
@@ -186,21 +186,11 @@ void ReleaseImage() {
 
 namespace platform {
 
-bool OpenScreen() {
-  const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
-  if (desktop.Width() == width && desktop.Height() == height) return true;
-  // Nearest neighbour, as the core stretches.
-  screen = Raster(width, height);
-  screen.StretchDraw({0, 0, width, height}, desktop);
-  return true;
-}
+bool OpenScreen() { return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
 
-void CopyScreenRect(int left, int top, Raster& into) {
-  const Raster& from = screen.Width() ? screen : desktop;
-  into.Copy({0, 0, into.Width(), into.Height()}, from, left, top);
-}
+void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
 
-void CloseScreen() { screen = Raster(); }
+void CloseScreen() { screen.Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
   if (damage.Empty()) return;
