@@ -3,7 +3,9 @@
 # (default /s, the saver). With DISPLAY set it runs on that display; without,
 # on a private virtual screen showing the sample desktop, and saves
 # screenshots into out/. ./run.sh --linux runs the X11 hack natively instead,
-# on DISPLAY (with any hack options after it) or on a private virtual screen.
+# on DISPLAY (with any hack options after it) or on a private virtual screen;
+# ./run.sh --wayland runs the Wayland saver on WAYLAND_DISPLAY or, without
+# it, under a private headless compositor.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
@@ -13,6 +15,14 @@ if [ "${1:-}" = --linux ]; then
   cmake --preset native >/dev/null
   cmake --build --preset native -j "$(nproc)" --target quillmere quillmere-sample x11_probe >/dev/null
   exec /usr/bin/python3 scripts/run_hack.py "$@"
+fi
+if [ "${1:-}" = --wayland ]; then
+  shift
+  install_packages "${NATIVE_PACKAGES[@]}" "${WAYLAND_PACKAGES[@]}"
+  ensure_test_user
+  cmake --preset native >/dev/null
+  cmake --build --preset native -j "$(nproc)" --target quillmere-wayland quillmere-sample >/dev/null
+  exec /usr/bin/python3 scripts/run_wayland.py "$@"
 fi
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 

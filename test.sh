@@ -2,15 +2,14 @@
 # Builds everything and runs every test: the core and renderer natively (with
 # warnings as errors), the same suite once more under AddressSanitizer and
 # UndefinedBehaviorSanitizer, quillmere.scr end to end under Wine, and the
-# X11 hack end to end on private Xvfb displays and under the real daemon.
+# X11 hack end to end on private Xvfb displays and under the real daemon, and
+# the Wayland saver under private headless compositors.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/install-deps.sh
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}" \
-  "${PACKAGE_PACKAGES[@]}"
-# The screensaver daemon launches no hack as root: its test runs as this user.
-id -u quillmere-test >/dev/null 2>&1 ||
-  useradd --system --no-create-home --shell /usr/sbin/nologin quillmere-test
+  "${WAYLAND_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+ensure_test_user
 
 jobs=$(nproc)
 

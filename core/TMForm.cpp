@@ -47,6 +47,8 @@ void TMForm::Build(std::int32_t width, std::int32_t height) {
   BuildBoard();  // the window is not visible yet: this captures the desktop
 }
 
+void TMForm::FormDisplayChange() { LastMouseX = LastMouseY = -1; }
+
 void TMForm::FormActivate() {
   if (FirstActivate) {
     FirstActivate = false;

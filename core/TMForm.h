@@ -23,9 +23,14 @@ enum class DisplayPower { Off, On, Dimmed };
 class TMForm {
  public:
   void FormCreate(std::int32_t screenWidth, std::int32_t screenHeight);
-  // The window took a new size: the board is rebuilt for it from a new
-  // capture and the intro starts again, exactly as at creation.
+  // The window took a new size: the board is rebuilt for it from the screen
+  // as the platform opens it again (the bindings keep the picture taken at
+  // creation and stretch it) and the intro starts again, as at creation.
   void FormResize(std::int32_t width, std::int32_t height);
+  // The monitors changed under the pointer (a resolution, a monitor come,
+  // gone or moved), which may now read at another place without having
+  // moved: the next move records it afresh.
+  void FormDisplayChange();
   void FormActivate();
   void FormMouseMove(std::int32_t x, std::int32_t y);
   void FormClick();

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 #include "core/services.h"
@@ -27,15 +28,69 @@ std::int32_t LiftAmount() {
   return distance > span / 2 ? span - distance : distance;
 }
 
+// The cell drawn scaled, over everything else: the sliding tile after the
+// intro, the shrinking hole during it.
+struct ScaledCell {
+  int col, row;
+};
+ScaledCell ScaledTile(bool lifted) { return lifted ? ScaledCell{MoverCol, MoverRow} : ScaledCell{HoleCol, HoleRow}; }
+
+// The tiles drawn 1:1 that reach into `area`, in drawing order: all but the
+// hole's and the scaled one.
+struct FlatTiles {
+  std::array<ScaledCell, kCols * kRows> cells;
+  int count = 0;
+};
+FlatTiles FlatTilesIn(Rect area, bool lifted) {
+  const ScaledCell scaled = ScaledTile(lifted);
+  FlatTiles found;
+  for (int col = 1; col <= Cols; ++col) {
+    for (int row = 1; row <= Rows; ++row) {
+      if ((col == scaled.col && row == scaled.row) || (col == HoleCol && row == HoleRow)) continue;
+      const Rect tile{TileLeft[col][row], TileTop[col][row], TileLeft[col][row] + TileWidth,
+                      TileTop[col][row] + TileHeight};
+      if (!IsEmpty(Intersection(tile, area))) found.cells[found.count++] = {col, row};
+    }
+  }
+  return found;
+}
+
+// Clears `piece` of BackBuffer and draws the 1:1 tiles into it.
+void ComposeFlat(Rect piece, const FlatTiles& tiles) {
+  if (IsEmpty(piece)) return;
+  BackBuffer->SetClip(piece);
+  BackBuffer->Copy(piece, *BlankFrame, piece.left, piece.top);
+  for (int i = 0; i < tiles.count; ++i) {
+    const auto [col, row] = tiles.cells[i];
+    BackBuffer->Draw(TileLeft[col][row], TileTop[col][row], *TileImages[col][row]);
+  }
+}
+
 // Recomposes `area` of BackBuffer from scratch, one band of rows at a time so
 // that the tiles land on rows still in cache: the same picture as clearing it
-// all first, in a good deal less memory traffic.
+// all and drawing every tile (RenderFrame), in a good deal less memory
+// traffic. Nothing is drawn beneath the scaled tile, which covers its
+// rectangle whole: it is drawn once, after the bands.
 void Recompose(Rect area, bool lifted) {
+  const FlatTiles tiles = FlatTilesIn(area, lifted);
+  const ScaledCell scaled = ScaledTile(lifted);
+  const Rect over = TileArea(scaled.col, scaled.row, lifted);
+  const Rect covered = Intersection(area, over);
   for (std::int32_t top = area.top; top < area.bottom; top += kBandRows) {
     const Rect band{area.left, top, area.right, std::min(top + kBandRows, area.bottom)};
-    BackBuffer->SetClip(band);
-    BackBuffer->Copy(band, *BlankFrame, band.left, band.top);
-    RenderFrame(lifted);
+    const Rect inside = Intersection(band, covered);
+    if (IsEmpty(inside)) {
+      ComposeFlat(band, tiles);
+      continue;
+    }
+    ComposeFlat({band.left, band.top, band.right, inside.top}, tiles);
+    ComposeFlat({band.left, inside.top, inside.left, inside.bottom}, tiles);
+    ComposeFlat({inside.right, inside.top, band.right, inside.bottom}, tiles);
+    ComposeFlat({band.left, inside.bottom, band.right, band.bottom}, tiles);
+  }
+  if (!IsEmpty(covered)) {
+    BackBuffer->SetClip(covered);
+    BackBuffer->StretchDraw(over, *TileImages[scaled.col][scaled.row]);
   }
   BackBuffer->ResetClip();
 }
@@ -122,7 +177,7 @@ void RenderFrame(bool lifted) {
     }
   }
   // The one scaled tile goes on top of its neighbours.
-  const int col = lifted ? MoverCol : HoleCol, row = lifted ? MoverRow : HoleRow;
+  const auto [col, row] = ScaledTile(lifted);
   BackBuffer->StretchDraw(TileArea(col, row, lifted), *TileImages[col][row]);
 }
 

@@ -1,5 +1,7 @@
 #include "core/raster.h"
 
+#include "core/column_map.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -38,10 +40,12 @@ void Raster::Fill(Rect area, Color color) {
   if (xs.Empty() || ys.Empty()) return;
   const std::uint8_t pixel[kPixel] = {std::uint8_t(BlueOf(color)), std::uint8_t(GreenOf(color)),
                                       std::uint8_t(RedOf(color))};
-  for (Wide y = ys.from; y < ys.to; ++y) {
-    std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
-    for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) std::memcpy(out, pixel, kPixel);
-  }
+  // One row pixel by pixel, the others copied from it.
+  std::uint8_t* first = Row(int(ys.from)) + xs.from * kPixel;
+  for (std::uint8_t* out = first; out < first + (xs.to - xs.from) * kPixel; out += kPixel)
+    std::memcpy(out, pixel, kPixel);
+  for (Wide y = ys.from + 1; y < ys.to; ++y)
+    std::memcpy(Row(int(y)) + xs.from * kPixel, first, std::size_t(xs.to - xs.from) * kPixel);
 }
 
 void Raster::Copy(Rect area, const Raster& source, int sourceLeft, int sourceTop) {
@@ -80,35 +84,24 @@ void Raster::StretchDraw(Rect area, const Raster& source) {
   const Span ys = Clip(area.top, Wide(area.top) + dh, clip_.top, clip_.bottom);
   if (xs.Empty() || ys.Empty()) return;
 
-  // Destination column x samples source column floor((x - left) * sw / dw),
-  // walked incrementally: `from` points at that column's pixel and
-  // fraction / dw is the part that the floor dropped.
-  const Wide firstOffset = xs.from - area.left;
-  const Wide firstColumn = firstOffset * sw / dw;
-  const Wide firstFraction = firstOffset * sw % dw;
-  const Wide step = sw / dw * kPixel, stepRemainder = sw % dw;
-  const std::size_t rowBytes = std::size_t(xs.to - xs.from) * kPixel;
-  Wide previousSourceRow = -1;
-  for (Wide y = ys.from; y < ys.to; ++y) {
-    const Wide sourceRow = (y - area.top) * sh / dh;
-    std::uint8_t* out = Row(int(y)) + xs.from * kPixel;
-    if (sourceRow == previousSourceRow) {  // a repeated row: copy the one just made
-      std::memcpy(out, out - stride_, rowBytes);
-      continue;
-    }
-    previousSourceRow = sourceRow;
-    const std::uint8_t* in = source.Row(int(sourceRow));
-    if (dw == sw) {
-      std::memcpy(out, in + firstColumn * kPixel, rowBytes);
-      continue;
-    }
-    const std::uint8_t* from = in + firstColumn * kPixel;
-    Wide fraction = firstFraction;
-    for (Wide x = xs.from; x < xs.to; ++x, out += kPixel) {
-      std::memcpy(out, from, kPixel);
-      from += step;
-      fraction += stepRemainder;
-      if (fraction >= dw) fraction -= dw, from += kPixel;
+  // Column by column the map samples the source; rows repeat whole. The map
+  // takes the destination in pieces of at most ColumnMap::kColumns.
+  ColumnMap columns;
+  for (Wide piece = xs.from; piece < xs.to; piece += ColumnMap::kColumns) {
+    const int count = int(std::min<Wide>(ColumnMap::kColumns, xs.to - piece));
+    const std::size_t rowBytes = std::size_t(count) * kPixel;
+    if (dw != sw) columns.Build(piece - area.left, count, sw, dw);
+    Wide previousSourceRow = -1;
+    for (Wide y = ys.from; y < ys.to; ++y) {
+      const Wide sourceRow = (y - area.top) * sh / dh;
+      std::uint8_t* out = Row(int(y)) + piece * kPixel;
+      if (sourceRow == previousSourceRow)  // a repeated row: copy the one just made
+        std::memcpy(out, out - stride_, rowBytes);
+      else if (dw == sw)
+        std::memcpy(out, source.Row(int(sourceRow)) + (piece - area.left) * kPixel, rowBytes);
+      else
+        columns.Sample(source.Row(int(sourceRow)), out);
+      previousSourceRow = sourceRow;
     }
   }
 }

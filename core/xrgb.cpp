@@ -1,42 +1,61 @@
 #include "core/xrgb.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define QUILLMERE_SSSE3 1
+#endif
 
 namespace {
 
-// Four pixels from three 32-bit loads and four stores, on a little-endian
-// machine writing little-endian words: the raster's B, G, R are the word's
-// low three bytes already.
-void RowToLittleEndian(const std::uint8_t* in, std::uint8_t* out, int count) {
-  int x = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; x + 4 <= count; x += 4, in += 12, out += 16) {
-      std::uint32_t word[3], pixel[4];
-      std::memcpy(word, in, 12);
-      pixel[0] = word[0] & 0xFFFFFF;
-      pixel[1] = (word[0] >> 24 | word[1] << 8) & 0xFFFFFF;
-      pixel[2] = (word[1] >> 16 | word[2] << 16) & 0xFFFFFF;
-      pixel[3] = word[2] >> 8;
-      std::memcpy(out, pixel, 16);
-    }
-  }
-  for (; x < count; ++x, in += 3, out += 4) out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 0;
+using RowWriter = void (*)(const std::uint8_t* in, std::uint8_t* out, int count, WordOrder order);
+
+void PixelToWord(const std::uint8_t* in, std::uint8_t* out, WordOrder order) {
+  if (order == WordOrder::kLittleEndian)
+    out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 0;
+  else
+    out[0] = 0, out[1] = in[2], out[2] = in[1], out[3] = in[0];
 }
 
-void RowToBigEndian(const std::uint8_t* in, std::uint8_t* out, int count) {
-  for (int x = 0; x < count; ++x, in += 3, out += 4) out[0] = 0, out[1] = in[2], out[2] = in[1], out[3] = in[0];
+void PortableRow(const std::uint8_t* in, std::uint8_t* out, int count, WordOrder order) {
+  for (int x = 0; x < count; ++x, in += 3, out += 4) PixelToWord(in, out, order);
+}
+
+#ifdef QUILLMERE_SSSE3
+// One byte shuffle turns four 3-byte pixels into four words. Each load
+// takes 16 bytes for the 12 it uses, so the last pixels go the plain way
+// rather than read past the row.
+[[gnu::target("ssse3")]] void ShuffledRow(const std::uint8_t* in, std::uint8_t* out, int count,
+                                           WordOrder order) {
+  const __m128i little = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i big = _mm_setr_epi8(-1, 2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9);
+  const __m128i mask = order == WordOrder::kLittleEndian ? little : big;
+  int x = 0;
+  for (; x + 6 <= count; x += 4, in += 12, out += 16) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(pixels, mask));
+  }
+  PortableRow(in, out, count - x, order);
+}
+#endif
+
+RowWriter ChooseRowWriter() {
+#ifdef QUILLMERE_SSSE3
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("ssse3")) return ShuffledRow;
+#endif
+  return PortableRow;
 }
 
 }  // namespace
 
 void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order) {
+  static const RowWriter writeRow = ChooseRowWriter();
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, from.Width()), bottom = std::min(area.bottom, from.Height());
   if (right <= left || bottom <= top) return;
-  const auto row = order == WordOrder::kLittleEndian ? RowToLittleEndian : RowToBigEndian;
   for (int y = top; y < bottom; ++y)
-    row(from.Row(y) + left * Raster::kBytesPerPixel, pixels + std::size_t(y) * stride + std::size_t(left) * 4,
-        right - left);
+    writeRow(from.Row(y) + left * Raster::kBytesPerPixel,
+             pixels + std::size_t(y) * stride + std::size_t(left) * 4, right - left, order);
 }

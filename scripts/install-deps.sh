@@ -2,7 +2,7 @@
 # only those missing, so each script works alone on a fresh Debian 12.
 
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3
-                 python3-pil)
+                 python3-pil libwayland-dev wayland-protocols libxkbcommon-dev)
 # Two monitors under Wine: its 32-bit X11 driver reads them through Xinerama,
 # and xrandr defines them on the one Xvfb screen.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
@@ -11,12 +11,25 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-
 # libFuzzer ships in clang's runtime package.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
-# display, the real screensaver daemon, and a pointer and keyboard to drive.
-X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev xvfb xdotool x11-apps x11-xserver-utils
-              xscreensaver)
-# scripts/package.sh: NSIS for the setup program, dpkg-shlibdeps for the
-# .deb's Depends, and man for the .deb's test.
-PACKAGE_PACKAGES=(nsis dpkg-dev man-db)
+# display, the real screensaver daemon, a pointer and keyboard to drive, the
+# cursor read back (XFixes) and a window that tells what reaches it (xev).
+X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev libxfixes-dev xvfb xdotool x11-apps
+              x11-utils x11-xserver-utils xscreensaver)
+# The Wayland saver's tests and run: a headless compositor with a wallpaper,
+# screenshots of an output, keys, and the idle daemon that starts savers.
+WAYLAND_PACKAGES=(sway swaybg grim wtype swayidle)
+# scripts/package.sh: NSIS for the setup program, git for the commit's date,
+# dpkg-shlibdeps and file (which CPack runs on the hack) for the .deb's
+# Depends; for the package tests, lintian, man, and 7-Zip to unpack the setup
+# program.
+PACKAGE_PACKAGES=(nsis git dpkg-dev file lintian man-db p7zip-full)
+
+# The screensaver daemon launches no hack as root, and sway will not run as
+# root: both run as this user in the tests and in ./run.sh --wayland.
+ensure_test_user() {
+  id -u quillmere-test >/dev/null 2>&1 ||
+    useradd --system --no-create-home --shell /usr/sbin/nologin quillmere-test
+}
 
 missing_packages() {
   local package

@@ -1,6 +1,7 @@
-"""Pictures of an X display and GIFs made of them, with Pillow (Debian's
-python3-pil, run by /usr/bin/python3). A recording keeps each frame only at
-the GIF's size, so a few seconds of a large screen stay within tens of MB."""
+"""Pictures of an X display and GIFs made of them (or of any other source's
+pictures), with Pillow (Debian's python3-pil, run by /usr/bin/python3). A
+recording keeps each frame only at the GIF's size, so a few seconds of a
+large screen stay within tens of MB."""
 
 import struct
 import subprocess
@@ -53,13 +54,14 @@ def _same(before, now):
     return ImageChops.difference(as_grey(before), as_grey(now)).point(lambda v: 255 if v == 0 else 0)
 
 
-def record_gif(display, path, seconds, interval=0.05, scale=0.5):
+def record_gif(display, path, seconds, interval=0.05, scale=0.5, grab=None):
     """Records the screen every `interval` s for `seconds` into a GIF of
-    `scale` times its size; returns the number of frames."""
+    `scale` times its size; returns the number of frames. `grab`, if given,
+    takes each picture instead of the X display's screenshot."""
     frames, due = [], time.monotonic()
     end = due + seconds
     while due < end:
-        shot = screenshot(display)
+        shot = grab() if grab else screenshot(display)
         size = (round(shot.width * scale), round(shot.height * scale))
         frames.append(shot.resize(size, Image.Resampling.BOX))
         due += interval

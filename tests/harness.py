@@ -1,17 +1,23 @@
-"""What the end-to-end suites and the scripts share: a private Xvfb, the
-processes a session starts (each ended by its PID, never by name), their CPU
-time from /proc, and the command line of the test scripts. Python stdlib only.
+"""What the end-to-end suites and the scripts share: a private display
+server (Xvfb unless a session starts another), the processes a session
+starts (each ended by its PID, never by name), their CPU time from /proc,
+the headless renderer's frames and the comparison of screenshots with them,
+and the command line of the test scripts. Python stdlib, and Pillow for the
+comparison.
 
     class MySession(Session): ...          # adds what one platform needs
     with MySession("case", screen=(1024, 768)) as s:
         proc = s.start([...])
         s.wait_exit(proc, 5)               # exit code; TimeoutError if it runs on
-        cpu_percent([proc.pid, s.xvfb.pid], 2.0)
+        cpu_percent([proc.pid, s.server.pid], 2.0)
+        frames = s.render(desktop, seed=5, ticks=200)
+        tick = s.match(shot, frames, 1, 60)     # the equal frame, or None
 
 `script.py NAME` runs case_NAME() through run_cases(globals());
 `script.py --list` prints the names.
 """
 
+import json
 import os
 import re
 import shutil
@@ -30,8 +36,78 @@ from pathlib import Path
 # the cover's, and whether the step ends the saver. The recorded point never
 # moves, so the steps are taken from it one after another, in this order.
 EDGE_STEPS = (((1, 5), False), ((5, 1), False), ((3, 3), True))
-# Pressed over a cover, each ends the saver and reaches nothing beneath.
+# Pressed over a cover, each ends the saver and reaches nothing beneath:
+# neither the press nor the release, held as a hand holds it.
 COVER_BUTTONS = (1, 2, 3)
+BUTTON_HELD = 0.3  # seconds
+TICK = 0.020  # the saver's timer, in seconds
+
+
+def binary(name):
+    path = os.environ.get("QUILLMERE_" + name)
+    if not path:
+        sys.exit(f"QUILLMERE_{name} must name the binary")
+    return path
+
+
+def edge_walk(primary, cover, ignored):
+    """Where the pointer goes for EDGE_STEPS, from the saver's monitor
+    `primary` onto the `cover` beside it (both left, top, right, bottom on
+    one scale): where the pointer waits inside the primary while the saver
+    starts, `ignored` other places there for the moves the saver ignores,
+    the place it then records, just inside the primary at the middle of the
+    edge the two share, and each step's place with whether it ends the
+    saver."""
+    (pl, pt, pr, pb), (cl, ct, cr, cb) = primary, cover
+    if cl == pr or cr == pl:  # side by side: the steps go along x
+        way, across = (1 if cl == pr else -1, 0), (0, 1)
+        lo, hi = max(pt, ct), min(pb, cb)
+        recorded = (pr - 1 if cl == pr else pl, (lo + hi) // 2)
+    elif ct == pb or cb == pt:  # one above the other: along y
+        way, across = (0, 1 if ct == pb else -1), (1, 0)
+        lo, hi = max(pl, cl), min(pr, cr)
+        recorded = ((lo + hi) // 2, pb - 1 if ct == pb else pt)
+    else:
+        raise ValueError(f"{primary} and {cover} share no edge")
+    if hi - lo < 12:
+        raise ValueError(f"{primary} and {cover} share too short an edge")
+    steps = [((recorded[0] + a * way[0] + c * across[0], recorded[1] + a * way[1] + c * across[1]),
+              ends) for (a, c), ends in EDGE_STEPS]
+    moves = [(pl + 20 + i * (pr - pl - 60) // ignored, pt + 20 + i * (pb - pt - 60) // ignored)
+             for i in range(ignored)]
+    return (pl + 10, pt + 10), moves, recorded, steps
+
+
+def walk_edge(session, proc, walk, move, pointer_hidden, settle):
+    """Takes the pointer the way edge_walk gives, `move(x, y)` moving it and
+    each move given `settle` s to arrive: the moves the saver ignores, the
+    one it records, then the steps onto the cover, each of which must end
+    the saver or not as EDGE_STEPS says; while it runs on, the pointer there
+    is hidden."""
+    _, moves, recorded, steps = walk
+    for place in moves + [recorded]:
+        move(*place)
+        time.sleep(settle)
+    for place, ends in steps:
+        move(*place)
+        if ends:
+            assert session.wait_exit(proc, 5) == 0, f"the step to {place} did not end the saver"
+            return
+        time.sleep(settle)
+        assert session.is_running(proc), f"the step to {place} ended the saver"
+        assert pointer_hidden(), f"the pointer shows at {place}"
+    raise AssertionError("no step ended the saver")
+
+
+def xdotool(env, *args):
+    subprocess.run(["xdotool", *map(str, args)], env=env, check=True, timeout=10)
+
+
+def hold_button(env, button):
+    """Presses `button` where the pointer is and lets it go BUTTON_HELD s later."""
+    xdotool(env, "mousedown", button)
+    time.sleep(BUTTON_HELD)
+    xdotool(env, "mouseup", button)
 
 
 def start_xvfb(width, height, depth=24, extra=()):
@@ -104,9 +180,28 @@ def wait_for(predicate, timeout, step=0.05):
     return predicate()
 
 
+def descendants(pid):
+    """The pids of a process's children, theirs, and so on."""
+    found, queue = [], [pid]
+    while queue:
+        try:
+            tasks = list(Path(f"/proc/{queue.pop()}/task").iterdir())
+        except FileNotFoundError:
+            continue
+        for task in tasks:
+            try:
+                children = [int(c) for c in (task / "children").read_text().split()]
+            except FileNotFoundError:
+                continue
+            found += children
+            queue += children
+    return found
+
+
 class Session:
-    """A case: a scratch folder, a private Xvfb and the processes started on
-    it. Subclasses extend setup() and teardown(); the folder is kept when the
+    """A case: a scratch folder, a private display server (Xvfb, unless
+    start_server() is overridden) and the processes started on it.
+    Subclasses extend setup() and teardown(); the folder is kept when the
     case fails."""
 
     xvfb_args = ()
@@ -115,7 +210,7 @@ class Session:
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
         self.screen, self.depth = screen, depth
         self.procs = []
-        self.xvfb = None
+        self.server = self.xvfb = None
 
     def work_dir(self):
         return Path(tempfile.gettempdir())
@@ -126,13 +221,19 @@ class Session:
         self.dir = Path(tempfile.mkdtemp(prefix=self.name + "-", dir=work))
         os.chmod(self.dir, 0o755)
         try:
-            self.xvfb, self.display = start_xvfb(*self.screen, self.depth, self.xvfb_args)
-            self.env = dict(os.environ, DISPLAY=self.display)
+            self.server = self.start_server()
             self.setup()
         except BaseException:
             self.__exit__(*sys.exc_info())
             raise
         return self
+
+    def start_server(self):
+        """Starts the session's display server and sets self.env for its
+        clients; returns its Popen."""
+        self.xvfb, self.display = start_xvfb(*self.screen, self.depth, self.xvfb_args)
+        self.env = dict(os.environ, DISPLAY=self.display)
+        return self.xvfb
 
     def setup(self):
         pass
@@ -144,8 +245,8 @@ class Session:
         for proc in reversed(self.procs):
             kill(proc)
         self.teardown()
-        if self.xvfb is not None:
-            kill(self.xvfb)
+        if self.server is not None:
+            kill(self.server)
         if kind is None and not os.environ.get("QUILLMERE_KEEP_CASES"):
             shutil.rmtree(self.dir, ignore_errors=True)
         elif kind is not None:
@@ -154,6 +255,18 @@ class Session:
 
     def artifact(self, name):
         return self.dir / name
+
+    def xrandr(self, *args):
+        subprocess.run(["xrandr", *map(str, args)], env=self.env, check=True, capture_output=True,
+                       timeout=60)
+
+    def set_monitor(self, name, area, output="none"):
+        """Shows RandR a monitor over `area` (left, top, right, bottom), on
+        the screen's one output ("screen") or on none."""
+        left, top, right, bottom = area
+        width, height = right - left, bottom - top
+        self.xrandr("--setmonitor", name, f"{width}/{width // 4}x{height}/{height // 4}+{left}+{top}",
+                    output)
 
     def start(self, args, env=None, **popen):
         """Starts a program on the session's display; returns a Popen."""
@@ -170,6 +283,121 @@ class Session:
 
     def cpu_percent(self, proc, seconds):
         return cpu_percent([proc.pid], seconds)[0]
+
+    # --- the renderer's frames, and screenshots compared with them ---
+    def sample_desktop(self, size=None, name="desktop.png"):
+        """The sample desktop of `size` (default: the screen's) as a PNG."""
+        path = self.artifact(name)
+        size = size or self.screen
+        subprocess.run([binary("SAMPLE"), "%dx%d" % tuple(size), str(path)], check=True,
+                       stdout=subprocess.DEVNULL)
+        return path
+
+    def render(self, desktop, seed, ticks, size=None):
+        """Renders every tick 1..ticks of a desktop of `size` (default: the
+        screen's); returns the frames and their trace."""
+        out = self.artifact(f"frames-{Path(desktop).stem}-{seed}")
+        trace = self.artifact(f"trace-{Path(desktop).stem}-{seed}.jsonl")
+        args = [binary("RENDER"), "--desktop", str(desktop), "--seed", str(seed), "--ticks",
+                str(ticks), "--out", str(out), "--trace", str(trace)]
+        for tick in range(1, ticks + 1):
+            args += ["--frame", str(tick)]
+        subprocess.run(args, check=True, stdout=subprocess.DEVNULL, timeout=120)
+        records = [json.loads(line) for line in trace.read_text().splitlines()]
+        return Frames(out, records, size or self.screen)
+
+    def paused(self, pid):
+        """Stops process pid and its descendants while the block runs (a slow
+        comparison must not let the saver run past the rendered ticks)."""
+
+        class Pause:
+            def __enter__(self):
+                self.pids = [pid, *descendants(pid)]
+                for p in self.pids:
+                    os.kill(p, signal.SIGSTOP)
+
+            def __exit__(self, *exc):
+                for p in self.pids:
+                    os.kill(p, signal.SIGCONT)
+                return False
+
+        return Pause()
+
+    def match(self, shot, frames, first, last):
+        """The tick in first..last whose renderer frame equals the shot, or None."""
+        seen = pixels(shot)
+        for tick in range(max(first, 1), min(last, frames.ticks) + 1):
+            if pixels(frames.path(tick)) == seen:
+                return tick
+        return None
+
+
+def pixels(picture):
+    """A picture file's size and RGB pixels, for comparing two exactly."""
+    from PIL import Image  # noqa: PLC0415  (only the comparisons need Pillow)
+    with Image.open(picture) as image:
+        return image.size, image.convert("RGB").tobytes()
+
+
+class Frames:
+    def __init__(self, folder, records, size):
+        self.folder, self.records = Path(folder), records
+        self.ticks = len(records)
+        self.tile = (size[0] // 8, size[1] // 8)
+
+    def path(self, tick):
+        return self.folder / f"frame-{tick}.png"
+
+    def phase(self, tick):
+        """'intro', 'mid-slide' or 'at rest' (the mover at home or arrived)."""
+        record = self.records[tick - 1]
+        if record["intro"] < 100 or tick <= 100:
+            return "intro"
+        col, row = record["mover"]
+        hcol, hrow = record["hole"]
+        index = (col - 1) * 8 + (row - 1)
+        hole = (hcol - 1) * 8 + (hrow - 1)
+        at = (record["left"][index], record["top"][index])
+        ends = {(record["left"][hole], record["top"][hole])}
+        ends.add(((col - 1) * self.tile[0], (row - 1) * self.tile[1]))
+        return "at rest" if at in ends else "mid-slide"
+
+
+def ticks_by(proc, now=None):
+    """The most ticks the saver can have run by now: one per 20 ms at best."""
+    return int(((now or time.monotonic()) - proc.started) / TICK) + 1
+
+
+def sleep_until(proc, seconds):
+    time.sleep(max(0.0, proc.started + seconds - time.monotonic()))
+
+
+def shot_tick(s, frames, saver, where="root"):
+    """Photographs `where`; returns the tick whose renderer frame it equals,
+    among all the ticks the saver can have reached."""
+    shot = s.shot(where)
+    last = ticks_by(saver)
+    with s.paused(saver.pid):
+        tick = s.match(shot, frames, 1, last)
+    assert tick is not None, f"{shot} equals no renderer frame of ticks 1..{last}"
+    return tick
+
+
+def check_intro_and_slide(s, frames, saver, where="root"):
+    """One screenshot mid-intro, then screenshots of the shuffle until one
+    catches a tile mid-slide; every one must equal a renderer frame."""
+    sleep_until(saver, 1.0)
+    tick = shot_tick(s, frames, saver, where)
+    assert frames.phase(tick) == "intro" and 2 <= tick <= 99, f"mid-intro shot matched tick {tick}"
+    sleep_until(saver, 2.6)
+    seen = []
+    for attempt in range(10):
+        tick = shot_tick(s, frames, saver, where)
+        seen.append((tick, frames.phase(tick)))
+        if seen[-1][1] == "mid-slide":
+            return seen
+        time.sleep(0.013 * (attempt + 1))
+    raise AssertionError(f"no shot caught a tile mid-slide: {seen}")
 
 
 def run_cases(namespace):

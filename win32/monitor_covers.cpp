@@ -35,10 +35,13 @@ LRESULT CALLBACK CoverProc(HWND cover, UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
     case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
       ForwardPointer(cover, message, wParam, lParam);
-      return 0;
+      return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP;
   }
   // The class's black brush paints it when shown or exposed, and only then.
   return DefWindowProcA(cover, message, wParam, lParam);

@@ -14,6 +14,7 @@
 #include "win32/win32_platform.h"
 #include "win32/win32_services.h"
 #include "win32/resources/resource.h"
+#include "core/MForm_unit.h"
 #include "core/TMForm.h"
 
 namespace {
@@ -22,6 +23,12 @@ constexpr char kClassName[] = "TMForm";
 constexpr char kCaption[] = "Quillmere Screensaver 1.0";
 
 MForm_unit::TMForm MForm;
+
+// A press ends the saver, but its windows stay until every button is up
+// again: so the release, and the right button's context menu, reach nothing
+// beneath. Set while it waits for that.
+bool closing = false;
+constexpr WPARAM kButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
 
 // A board that could not be built leaves nothing to animate: creation fails.
 LRESULT Create(HWND window) {
@@ -38,6 +45,25 @@ LRESULT Create(HWND window) {
   return 0;
 }
 
+void Close(HWND window) {
+  closing = false;
+  platform::EnableTimer(false);
+  MForm.FormClose();
+  DestroyWindow(window);
+}
+
+// Whatever gave the window a new size (a display change, the system), the
+// board follows; one that cannot be built for it ends the saver.
+void Resize(HWND window, int width, int height) {
+  if (width == MForm_unit::ScreenWidth && height == MForm_unit::ScreenHeight) return;
+  try {
+    MForm.FormResize(width, height);
+  } catch (const std::exception& failure) {
+    platform::ReportFailure(failure.what());
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  }
+}
+
 LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -49,6 +75,9 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       limits->ptMaxSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
       return 0;
     }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) Resize(window, LOWORD(lParam), HIWORD(lParam));
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) MForm.FormActivate();
       return 0;
@@ -68,7 +97,13 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return 0;
     }
     case WM_DISPLAYCHANGE:
-      win32::CoverOtherMonitors(window);  // a monitor came, went or moved
+      // A resolution changed, or a monitor came, went or moved: the window
+      // covers the primary again, wherever and however large it now is, and
+      // the covers follow the others.
+      MForm.FormDisplayChange();
+      SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                   GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
+      win32::CoverOtherMonitors(window);
       return 0;
     case WM_POWERBROADCAST:
       if (const auto power = win32::DisplayPowerOf(wParam, lParam))
@@ -84,10 +119,18 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
+      SetCapture(window);  // its release comes here, wherever the pointer is
       MForm.FormMouseDown();
-      return 0;
+      return message == WM_XBUTTONDOWN;
     case WM_LBUTTONUP:
-      MForm.FormClick();
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
+      if (message == WM_LBUTTONUP) MForm.FormClick();
+      if (closing && !(wParam & kButtons)) Close(window);
+      return message == WM_XBUTTONUP;
+    case WM_CAPTURECHANGED:
+      if (closing) Close(window);  // the release will not come here
       return 0;
     case WM_CHAR:
       MForm.FormKeyPress();
@@ -96,9 +139,12 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       MForm.FormKeyDown();
       return 0;
     case WM_CLOSE:
-      platform::EnableTimer(false);
-      MForm.FormClose();
-      DestroyWindow(window);
+      if (GetCapture() == window) {  // a press asked: its release closes
+        closing = true;
+        platform::EnableTimer(false);
+        return 0;
+      }
+      Close(window);
       return 0;
     case WM_DESTROY:
       win32::UnregisterDisplayPower();

@@ -1,11 +1,13 @@
 #include "win32/win32_platform.h"
 
 #include <optional>
+#include <vector>
 
 #include "core/services.h"
 #include "win32/win32_services.h"
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "core/xrgb.h"
 #include "win32/desktop_picture.h"
 
 namespace {
@@ -24,17 +26,10 @@ std::optional<Raster> desktop;
 bool desktopTaken = false;
 Raster screen;  // the desktop at the window's size, where that differs
 
-// A Raster's memory is a top-down 24-bit DIB: rows of B, G, R, 4-byte aligned.
-BITMAPINFO DescribeRaster(const Raster& raster) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = raster.Width();
-  info.bmiHeader.biHeight = -raster.Height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 8 * Raster::kBytesPerPixel;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
+// What the window was last sent, as 32-bit words: the display's own layout,
+// which the system then copies as it is, instead of widening 24-bit pixels
+// one by one. Made again when the frame's size changes.
+std::vector<std::uint8_t> presented;
 
 }  // namespace
 
@@ -74,16 +69,20 @@ void CopyScreenRect(int left, int top, Raster& into) {
 void CloseScreen() { screen = Raster(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
-  const HDC dc = windowDc;
+  const int stride = frame.Width() * 4;
+  presented.resize(std::size_t(stride) * frame.Height());
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), frame.Width(), 0, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   for (const Rect& area : damage) {
+    WriteXrgb(frame, area, presented.data(), stride, WordOrder::kLittleEndian);
     // The damaged rows alone, described as a DIB of their own, so that the
     // source rectangle spans the whole DIB's height and no row-order
     // convention of partial transfers comes into play. 1:1, so no stretch.
-    BITMAPINFO info = DescribeRaster(frame);
     const int height = area.bottom - area.top, width = area.right - area.left;
     info.bmiHeader.biHeight = -height;
-    SetDIBitsToDevice(dc, area.left, area.top, DWORD(width), DWORD(height), area.left, 0, 0,
-                      UINT(height), frame.Row(area.top), &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(windowDc, area.left, area.top, DWORD(width), DWORD(height), area.left, 0, 0,
+                      UINT(height), presented.data() + std::size_t(area.top) * stride, &info,
+                      DIB_RGB_COLORS);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 #include "core/MForm_unit.h"
 #include "core/services.h"
@@ -15,9 +16,15 @@
 
 namespace x11 {
 
+namespace {
+
+std::uint32_t ButtonBit(unsigned button) { return button < 32 ? 1u << button : 0; }
+
+}  // namespace
+
 EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
-                     Rect origin)
-    : display_(display), window_(window), form_(form), covers_(covers), origin_(origin) {
+                     std::vector<Rect> monitors)
+    : display_(display), window_(window), form_(form), covers_(covers), monitors_(std::move(monitors)) {
   int event, error;
   if (covers_ != nullptr && XRRQueryExtension(display_, &event, &error)) {
     XRRSelectInput(display_, DefaultRootWindow(display_), RRScreenChangeNotifyMask);
@@ -27,14 +34,20 @@ EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, 
 
 int EventLoop::Run(int signalFd) {
   const int fd = ConnectionNumber(display_);
-  // The socket is read only when poll finds something there: no empty read
-  // a tick.
+  // The socket is read when a tick is due or, with the timer stopped, when
+  // poll finds something there.
   int mode = QueuedAfterReading;
   while (true) {
     for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
       XEvent event;
       XNextEvent(display_, &event);
-      if (!Handle(event) || CloseRequested()) return Finish(0);
+      if (!Handle(event)) return Finish(0);
+      if (CloseRequested()) {
+        // Closed by a press, the windows stay until every button is up
+        // again, so that the release reaches nothing beneath.
+        if (buttons_ == 0) return Finish(0);
+        platform::EnableTimer(false);
+      }
     }
     const auto deadline = TimerDeadline();
     const auto now = Clock::now();
@@ -48,12 +61,15 @@ int EventLoop::Run(int signalFd) {
       const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
       timeout = int(std::max<std::int64_t>(wait.count(), 0));
     }
-    pollfd waits[2] = {{fd, POLLIN, 0}, {signalFd, POLLIN, 0}};
-    if (poll(waits, 2, timeout) < 0 && errno != EINTR) return Finish(1);
-    if (waits[1].revents) return Finish(0);
-    mode = waits[0].revents ? QueuedAfterReading : QueuedAlready;
+    // While the timer runs, what the server sends waits for the next tick,
+    // which reads it: one wake-up a tick, not one more for every answer to a
+    // shared-memory put, and events are never more than a tick late.
+    pollfd waits[2] = {{signalFd, POLLIN, 0}, {fd, POLLIN, 0}};
+    if (poll(waits, deadline ? 1 : 2, timeout) < 0 && errno != EINTR) return Finish(1);
+    if (waits[0].revents) return Finish(0);
+    mode = deadline || waits[1].revents ? QueuedAfterReading : QueuedAlready;
     // A closed connection reads as end of file, reported as lost.
-    if (waits[0].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
+    if (waits[1].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
   }
 }
 
@@ -83,7 +99,7 @@ bool EventLoop::Handle(const XEvent& event) {
   }
   if (event.type == monitorsChanged_) {
     XRRUpdateConfiguration(const_cast<XEvent*>(&event));
-    covers_->Cover(display_, Monitors(display_));
+    FollowMonitors();
     return true;
   }
   if (covers_ != nullptr) HandleInput(event);
@@ -95,12 +111,15 @@ void EventLoop::HandleInput(const XEvent& event) {
     case MotionNotify:
       // On the root window's scale, so a move over a cover is one of the
       // same stream as a move over the saver's window.
-      form_.FormMouseMove(event.xmotion.x_root - origin_.left, event.xmotion.y_root - origin_.top);
+      form_.FormMouseMove(event.xmotion.x_root - monitors_.front().left,
+                          event.xmotion.y_root - monitors_.front().top);
       break;
     case ButtonPress:
+      buttons_ |= ButtonBit(event.xbutton.button);
       form_.FormMouseDown();
       break;
     case ButtonRelease:
+      buttons_ &= ~ButtonBit(event.xbutton.button);
       form_.FormClick();
       break;
     case KeyPress: {
@@ -114,6 +133,22 @@ void EventLoop::HandleInput(const XEvent& event) {
       break;
     }
   }
+}
+
+// A resolution changed, or a monitor came, went or moved: the saver window
+// covers the primary again, wherever and however large it now is, and the
+// covers the others.
+void EventLoop::FollowMonitors() {
+  std::vector<Rect> monitors = Monitors(display_);
+  if (monitors == monitors_) return;
+  monitors_ = std::move(monitors);
+  const Rect& primary = monitors_.front();
+  const auto width = std::int32_t(primary.Width()), height = std::int32_t(primary.Height());
+  XMoveResizeWindow(display_, window_, primary.left, primary.top, unsigned(width), unsigned(height));
+  form_.FormDisplayChange();
+  if (width != MForm_unit::ScreenWidth || height != MForm_unit::ScreenHeight)
+    form_.FormResize(width, height);
+  covers_->Cover(display_, monitors_);
 }
 
 int EventLoop::Finish(int status) {

@@ -3,6 +3,9 @@
 // saver closes, its window goes or a signal arrives on `signalFd`.
 #include <X11/Xlib.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "core/TMForm.h"
 #include "core/raster.h"
 #include "x11/own_window.h"
@@ -12,10 +15,12 @@ namespace x11 {
 class EventLoop {
  public:
   // With `covers`, the hack owns its windows: input counts, pointer
-  // positions are taken relative to `origin` (the saver window's corner on
-  // the root window) wherever the pointer is, and the covers follow the
-  // monitors. Without, the window is another's and only its size counts.
-  EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers, Rect origin);
+  // positions are taken on the root window relative to the saver window's
+  // corner wherever the pointer is, and the saver window and the covers
+  // follow the monitors, the first of `monitors` being the one the window
+  // covers now. Without, the window is another's and only its size counts.
+  EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
+            std::vector<Rect> monitors);
 
   // Returns the exit status.
   int Run(int signalFd);
@@ -24,14 +29,16 @@ class EventLoop {
   // False when there is nothing left to draw on.
   bool Handle(const XEvent& event);
   void HandleInput(const XEvent& event);
+  void FollowMonitors();
   int Finish(int status);
 
   Display* display_;
   Window window_;
   MForm_unit::TMForm& form_;
   Covers* covers_;
-  Rect origin_;
-  int monitorsChanged_ = -1;  // RandR's event type, when the covers follow the monitors
+  std::vector<Rect> monitors_;
+  int monitorsChanged_ = -1;  // RandR's event type, when the windows follow the monitors
+  std::uint32_t buttons_ = 0;  // held down, bit N for button N
 };
 
 }  // namespace x11

@@ -33,24 +33,29 @@ std::uint64_t ParseSeed(const std::string& text) {
 
 HackOptions ParseHackOptions(std::span<const std::string> args) {
   HackOptions options;
-  bool chosen = false;
+  bool root = false, windowId = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string option = args[i];
     if (option.starts_with("--")) option.erase(0, 1);
-    if (option == "-root" || option == "-window-id") {
-      if (chosen) throw BadInput("only one of --root and --window-id can be given");
-      chosen = true;
-    }
     if (option == "-root") {
-      options.target = HackOptions::Target::kRoot;
+      if (root) throw BadInput("--root can be given only once");
+      root = true;
     } else if (option == "-window-id") {
+      if (windowId) throw BadInput("--window-id can be given only once");
       if (i + 1 == args.size()) throw BadInput("--window-id needs a window id");
-      options.target = HackOptions::Target::kWindowId;
+      windowId = true;
       options.windowId = ParseWindowId(args[++i]);
     } else {
       throw BadInput("unknown option \"" + args[i] + "\" (use --root or --window-id ID)");
     }
   }
+  // The daemon's settings run a programs line of --root with --window-id
+  // added for their preview: the window named wins, as in the daemon's own
+  // hacks.
+  if (windowId)
+    options.target = HackOptions::Target::kWindowId;
+  else if (root)
+    options.target = HackOptions::Target::kRoot;
   return options;
 }
 

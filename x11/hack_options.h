@@ -19,7 +19,8 @@ struct HackOptions {
   std::uint32_t windowId = 0;  // kWindowId only
 };
 
-// Parses the arguments after the program name. Throws BadInput.
+// Parses the arguments after the program name: --window-id wins over --root
+// when both are given; each at most once. Throws BadInput.
 HackOptions ParseHackOptions(std::span<const std::string> args);
 
 // A window id in decimal or 0x hex, non-zero, at most 32 bits. Throws BadInput.

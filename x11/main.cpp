@@ -95,7 +95,7 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
   form.Seed = seed;
   form.FormCreate(width, height);
   platform::EnableTimer(true);
-  x11::EventLoop loop(display, window, form, own ? &covers : nullptr, primary);
+  x11::EventLoop loop(display, window, form, own ? &covers : nullptr, monitors);
   if (own) {
     covers.Cover(display, monitors);
     XMapRaised(display, window);

@@ -14,6 +14,7 @@
 
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "core/screen_picture.h"
 #include "core/services.h"
 #include "x11/error_trap.h"
 #include "x11/pixel_layout.h"
@@ -25,11 +26,11 @@ Window window = 0;
 Visual* visual = nullptr;
 int depth = 0;
 bool ownsCursor = false;
+std::vector<Window> covers;
 GC gc = nullptr;
 Cursor invisible = 0;
 
-Raster desktop;
-Raster screen;  // the desktop at the window's size, while the core captures
+ScreenPicture screen;  // the desktop as photographed before anything was mapped
 
 XImage* image = nullptr;
 XShmSegmentInfo segment{};
@@ -41,6 +42,14 @@ x11::PixelLayout layout;
 std::optional<x11::Clock::time_point> deadline;
 bool closeRequested = false;
 int cursorCounter = 0;
+
+// Hidden while the counter is below zero, over the saver's window and its
+// covers alike, as the system cursor is on Windows.
+void ShowCounterCursor() {
+  for (const Window w : covers) XDefineCursor(display, w, cursorCounter < 0 ? invisible : None);
+  XDefineCursor(display, window, cursorCounter < 0 ? invisible : None);
+  XFlush(display);
+}
 
 x11::PixelLayout LayoutOf(const XImage& img, const Visual* v) {
   return {img.bits_per_pixel, std::uint32_t(v->red_mask), std::uint32_t(v->green_mask),
@@ -130,7 +139,12 @@ void BindWindow(Display* d, Window w, Visual* v, int windowDepth, bool cursor) {
   }
 }
 
-void SetDesktop(Raster picture) { desktop = std::move(picture); }
+void BindCovers(const std::vector<Window>& windows) {
+  covers = windows;
+  if (ownsCursor) ShowCounterCursor();
+}
+
+void SetDesktop(Raster picture) { screen.Keep(std::move(picture)); }
 
 Raster GrabWindow(Display* d, Drawable drawable, Visual* v, int x, int y, int width, int height) {
   XImage* img = XGetImage(d, drawable, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
@@ -172,21 +186,11 @@ void ReleaseImage() {
 
 namespace platform {
 
-bool OpenScreen() {
-  const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
-  if (desktop.Width() == width && desktop.Height() == height) return true;
-  // Nearest neighbour, as the core stretches.
-  screen = Raster(width, height);
-  screen.StretchDraw({0, 0, width, height}, desktop);
-  return true;
-}
+bool OpenScreen() { return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
 
-void CopyScreenRect(int left, int top, Raster& into) {
-  const Raster& from = screen.Width() ? screen : desktop;
-  into.Copy({0, 0, into.Width(), into.Height()}, from, left, top);
-}
+void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
 
-void CloseScreen() { screen = Raster(); }
+void CloseScreen() { screen.Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
   if (damage.Empty()) return;
@@ -221,13 +225,7 @@ void EnableTimer(bool enabled) {
 
 int ShowCursor(bool show) {
   cursorCounter += show ? 1 : -1;
-  if (ownsCursor) {
-    if (cursorCounter < 0)
-      XDefineCursor(display, window, invisible);
-    else
-      XUndefineCursor(display, window);
-    XFlush(display);
-  }
+  if (ownsCursor) ShowCounterCursor();
   return cursorCounter;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <optional>
+#include <vector>
 
 #include "core/raster.h"
 
@@ -15,6 +16,9 @@ using Clock = std::chrono::steady_clock;
 
 // The window that receives frames and, when the hack owns it, the cursor.
 void BindWindow(Display* display, Window window, Visual* visual, int depth, bool ownsCursor);
+// The covers over the other monitors, which show the cursor as the saver's
+// window does.
+void BindCovers(const std::vector<Window>& covers);
 // The desktop as photographed before anything was mapped; the screen the
 // core captures is this picture at the window's current size.
 void SetDesktop(Raster picture);

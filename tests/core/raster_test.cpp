@@ -116,6 +116,43 @@ TEST(Raster, StretchRepeatsOrDropsWholeRowsAndColumns) {
   EXPECT_EQ(odd.Pixel(299, 199), big.Pixel(18, 13));
 }
 
+// Every destination pixel is the source pixel at floor(offset * source size
+// / destination size) on each axis: enlargements and reductions, narrow and
+// wider than one column map, placed past the edges.
+TEST(Raster, StretchSamplesTheNearestSourcePixelBelow) {
+  struct Case {
+    int sourceWidth, sourceHeight;
+    Rect area;
+  };
+  const Case cases[] = {
+      {240, 135, {40, 40, 400, 295}},     // a lifted tile at mid-slide
+      {240, 135, {-60, -20, 300, 235}},   // the same, past the left and top edges
+      {170, 96, {3, 5, 173, 101}},        // 1:1
+      {128, 96, {10, 10, 138, 58}},       // the hole shrinking: rows halved
+      {128, 96, {0, 0, 37, 29}},          // down to odd sizes
+      {7, 5, {0, 0, 700, 9}},             // 100 times wider, past one map
+      {900, 3, {-100, 0, 1100, 3}},       // wider than a map, a little enlarged
+      {5, 4, {1, 1, 9, 8}},               // too narrow for four pixels at once
+  };
+  for (const Case& c : cases) {
+    const Raster source = NumberedPicture(c.sourceWidth, c.sourceHeight);
+    Raster target(1000, 300);
+    target.StretchDraw(c.area, source);
+    const std::int64_t dw = c.area.Width(), dh = c.area.Height();
+    for (int y = 0; y < target.Height(); ++y)
+      for (int x = 0; x < target.Width(); ++x) {
+        const bool inside = x >= c.area.left && x < c.area.right && y >= c.area.top && y < c.area.bottom;
+        const Color expected =
+            inside ? source.Pixel(int((x - c.area.left) * c.sourceWidth / dw),
+                                  int((y - c.area.top) * c.sourceHeight / dh))
+                   : Rgb(0, 0, 0);
+        ASSERT_EQ(target.Pixel(x, y), expected)
+            << c.sourceWidth << "x" << c.sourceHeight << " into " << c.area.left << ","
+            << c.area.top << " at " << x << "," << y;
+      }
+  }
+}
+
 TEST(Raster, StretchPastEveryEdgeShowsTheSameAsAnUnclippedStretch) {
   const Raster tile = NumberedPicture(128, 96);
   // A 192 x 160 enlargement of a corner tile, on a 200 x 150 target.

@@ -113,6 +113,16 @@ TEST_F(SaverWindow, TheRecordIsResetOnlyOnTheFirstActivation) {
   EXPECT_EQ(form_.LastMouseX, 30);
 }
 
+TEST_F(SaverWindow, AfterADisplayChangeTheNextMoveOnlyRecords) {
+  IgnoreFirstMoves();
+  form_.FormMouseMove(100, 100);
+  form_.FormDisplayChange();
+  form_.FormMouseMove(300, 300);  // where the same pointer now reads
+  EXPECT_FALSE(headless::CloseRequested());
+  form_.FormMouseMove(303, 303);
+  EXPECT_TRUE(headless::CloseRequested());
+}
+
 class FailingRandom : public RandomSource {
  public:
   int Next(int) override { throw std::runtime_error("no more numbers"); }

@@ -23,6 +23,9 @@ TEST(HackOptions, EachTargetWithOneDashOrTwo) {
       {{"--window-id", "4194313"}, Target::kWindowId, 4194313},
       {{"-window-id", "0x400009"}, Target::kWindowId, 0x400009},
       {{"--window-id", "0XFFFFFFFF"}, Target::kWindowId, 0xFFFFFFFF},
+      // The settings' preview adds --window-id to a programs line of --root.
+      {{"--root", "--window-id", "0x1a00004"}, Target::kWindowId, 0x1a00004},
+      {{"-window-id", "77", "-root"}, Target::kWindowId, 77},
   };
   for (const Case& c : cases) {
     const HackOptions options = Parse(c.args);
@@ -35,8 +38,9 @@ TEST(HackOptions, BadInputIsRefusedWithAReason) {
   const std::vector<std::vector<std::string>> cases = {
       {"--fullscreen"}, {"root"},           {"--window-id"},        {"--window-id", "0"},
       {"--window-id", "12x"}, {"--window-id", "0x"}, {"--window-id", "-5"},
-      {"--window-id", "4294967296"}, {"--window-id", "0x1g"}, {"--root", "--window-id", "9"},
-      {"--root", "--root"}, {""},
+      {"--window-id", "4294967296"}, {"--window-id", "0x1g"}, {"--root", "--root"},
+      {"--window-id", "9", "--window-id", "9"}, {"--root", "--window-id", "9", "--root"},
+      {"--root", "--window-id"}, {"--root", "--window-id", "0"}, {"--root", "--fullscreen"}, {""},
   };
   for (const auto& args : cases) {
     try {

@@ -3,8 +3,10 @@
 an unprivileged user (the daemon launches no hack as root) with a private
 HOME whose settings list only `quillmere --root`: activating starts the hack
 on the daemon's window, which shows the board of the desktop the daemon
-photographed, frame for frame the renderer's; deactivating ends it."""
+photographed, frame for frame the renderer's; deactivating ends it. The
+daemon's settings program previews the same programs line in its pane."""
 
+import contextlib
 import os
 import pwd
 import shutil
@@ -16,6 +18,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from x11_harness import Session, binary, run_cases, wait_for  # noqa: E402
+from harness import descendants  # noqa: E402
 
 USER = "quillmere-test"  # made by test.sh
 SEED = 7
@@ -33,24 +36,6 @@ programs:\tquillmere --root \\n
 """
 
 
-def descendants(pid):
-    found, queue = [], [pid]
-    while queue:
-        current = queue.pop()
-        try:
-            tasks = list(Path(f"/proc/{current}/task").iterdir())
-        except FileNotFoundError:
-            continue
-        for task in tasks:
-            try:
-                children = [int(c) for c in (task / "children").read_text().split()]
-            except FileNotFoundError:
-                continue
-            found += children
-            queue += children
-    return found
-
-
 def command_line(pid):
     try:
         return Path(f"/proc/{pid}/cmdline").read_bytes().split(b"\0")[:-1]
@@ -58,7 +43,11 @@ def command_line(pid):
         return []
 
 
-def case_activate_shows_the_board_and_deactivate_ends_it():
+@contextlib.contextmanager
+def as_the_test_user(name, screen=(512, 384)):
+    """A session, and the command that runs a program on it as USER, with a
+    private HOME whose settings list only `quillmere --root` and a PATH that
+    finds the hack there. What the user's programs start is ended on exit."""
     try:
         user = pwd.getpwnam(USER)
     except KeyError:
@@ -74,26 +63,54 @@ def case_activate_shows_the_board_and_deactivate_ends_it():
         (home / ".xscreensaver").write_text(SETTINGS)
         os.chown(home, user.pw_uid, user.pw_gid)
         os.chown(home / ".xscreensaver", user.pw_uid, user.pw_gid)
-        with Session("daemon") as s:
-            desktop = s.sample_desktop()
-            s.set_root(desktop)
-            frames = s.render(desktop, SEED, 300)
+        with Session(name, screen) as s:
             env = {"HOME": str(home), "PATH": f"{bin_dir}:/usr/bin:/bin", "DISPLAY": s.display,
                    "QUILLMERE_SEED": str(SEED)}
-            as_user = ["runuser", "-u", USER, "--", "env", "-i",
-                       *[f"{k}={v}" for k, v in env.items()]]
-            daemon = s.start([*as_user, "xscreensaver", "-no-splash"], env=dict(os.environ))
             try:
-                under_the_daemon(s, frames, daemon, as_user)
+                yield s, ["runuser", "-u", USER, "--", "env", "-i",
+                          *[f"{k}={v}" for k, v in env.items()]]
             finally:
-                # The daemon's own processes, by PID, while they are still its.
-                for pid in reversed(descendants(daemon.pid)):
+                # The user's own processes, by PID, while they are still theirs.
+                for pid in [p for proc in s.procs for p in reversed(descendants(proc.pid))]:
                     try:
                         os.kill(pid, 9)
                     except ProcessLookupError:
                         pass
     finally:
         shutil.rmtree(private, ignore_errors=True)
+
+
+def case_activate_shows_the_board_and_deactivate_ends_it():
+    with as_the_test_user("daemon") as (s, as_user):
+        desktop = s.sample_desktop()
+        s.set_root(desktop)
+        frames = s.render(desktop, SEED, 300)
+        daemon = s.start([*as_user, "xscreensaver", "-no-splash"], env=dict(os.environ))
+        under_the_daemon(s, frames, daemon, as_user)
+
+
+def case_settings_preview_shows_the_board():
+    """xscreensaver-settings runs the selected programs line, `quillmere
+    --root`, with --window-id added for its preview pane: the hack takes the
+    pane, and after the intro every cell there but the hole and the few
+    that the lifted mover overlaps shows a whole lavender frame."""
+    with as_the_test_user("settings", (1024, 768)) as (s, as_user):  # room for the settings
+        s.set_root(s.sample_desktop())
+        s.start([*as_user, "xscreensaver", "-no-splash"], env=dict(os.environ))  # as a user runs it
+        settings = s.start([*as_user, "xscreensaver-settings"], env=dict(os.environ))
+
+        def previews():
+            return [(p, command_line(p)) for p in descendants(settings.pid)
+                    if command_line(p)[:1] == [b"quillmere"]]
+
+        found = wait_for(previews, 20)
+        assert found, "the settings started no quillmere"
+        hack, args = found[0]
+        assert args[1:3] == [b"--root", b"--window-id"], args
+        time.sleep(3.0)  # past the intro
+        with s.paused(hack):
+            framed = int(s.probe("framed", args[3].decode()).stdout)
+        assert framed >= 58, f"only {framed} cells of the preview pane show a whole frame"
 
 
 def under_the_daemon(s, frames, daemon, as_user):

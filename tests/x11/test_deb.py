@@ -1,19 +1,27 @@
 #!/usr/bin/python3
-"""The .deb in dist/ installed into this machine with apt-get: its files, the
-hack drawing on a private Xvfb, `man quillmere`; a purge leaves nothing."""
+"""The .deb in dist/: lintian finds no error and no warning; its copyright
+file carries every licence notice in the tree; installed into this machine
+with apt-get: its files, the hack drawing on a private Xvfb, `man
+quillmere`; a purge leaves nothing."""
 
 import fcntl
+import io
 import os
+import re
 import subprocess
 import sys
+import tarfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from test_hack import shot_tick, sleep_until  # noqa: E402
 from x11_harness import Session, run_cases  # noqa: E402
 
+ROOT = Path(__file__).resolve().parents[2]
 FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/quillmere.xml",
-         "/usr/share/man/man6/quillmere.6.gz"}
+         "/usr/share/man/man6/quillmere.6.gz", "/usr/share/doc/quillmere/copyright",
+         "/usr/share/doc/quillmere/changelog.gz", "/usr/bin/quillmere-wayland",
+         "/usr/share/man/man6/quillmere-wayland.6.gz"}
 
 
 def run(*args, **env):
@@ -29,13 +37,69 @@ def apt_get(*args):
                    DEBIAN_FRONTEND="noninteractive")
 
 
+def deb_path():
+    arch = run("dpkg", "--print-architecture").stdout.strip()
+    return Path(os.environ["QUILLMERE_DIST"],
+                f"quillmere_{os.environ['QUILLMERE_VERSION']}_{arch}.deb")
+
+
+def words(text):
+    """Text as its words, whatever its indent, wrapping and blank lines."""
+    return " ".join(w for w in text.split() if w != ".")
+
+
+def copyright_paragraphs(deb):
+    tree = subprocess.run(["dpkg-deb", "--fsys-tarfile", str(deb)], capture_output=True,
+                          check=True).stdout
+    with tarfile.open(fileobj=io.BytesIO(tree)) as tar:
+        text = tar.extractfile("./usr/share/doc/quillmere/copyright").read().decode()
+    paragraphs = []
+    for block in text.strip().split("\n\n"):
+        fields = dict(re.findall(r"^([\w-]+):[ \t]*(.*(?:\n[ \t].*)*)", block, re.M))
+        paragraphs.append(fields)
+    return paragraphs
+
+
+def notices():
+    """(path, holders, permission text) of every file in the tree with a
+    notice of its own (the protocol files), and ours for the rest."""
+    found = [("*", ["2026 the Quillmere authors"], (ROOT / "LICENSE").read_text().split("\n\n", 2)[2])]
+    tracked = run("git", "-C", str(ROOT), "ls-files", "*.xml").stdout.split()
+    for path in tracked:
+        block = re.search(r"<copyright>(.*?)</copyright>", (ROOT / path).read_text(), re.S)
+        if block:
+            holders = re.findall(r"Copyright © (.+)", block[1])
+            found.append((path, holders, re.split(r"Copyright © .+\n", block[1])[-1]))
+    return found
+
+
+def case_lintian():
+    result = run("lintian", "--fail-on", "error,warning", str(deb_path()))
+    assert result.returncode == 0, result.stdout + result.stderr
+
+
+def case_copyright_names_every_notice():
+    paragraphs = copyright_paragraphs(deb_path())
+    assert paragraphs[0].get("Format", "").startswith(
+        "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0"), paragraphs[0]
+    licences = {p["License"].split("\n")[0]: p["License"] for p in paragraphs
+                if "License" in p and "Files" not in p}
+    for path, holders, permission in notices():
+        files = [p for p in paragraphs if path in p.get("Files", "").split()]
+        assert len(files) == 1, f"{path}: {len(files)} Files paragraphs"
+        named = files[0]
+        assert all(h in named["Copyright"] for h in holders), f"{path}: {named['Copyright']}"
+        name, _, text = named["License"].partition("\n")
+        text = text or licences.get(name, "").partition("\n")[2]
+        assert words(text) == words(permission), f"{path}: not its notice under {name}"
+
+
 def installed():
     return run("dpkg-query", "-W", "-f=${Status}", "quillmere").stdout == "install ok installed"
 
 
 def case_install_and_remove():
-    arch = run("dpkg", "--print-architecture").stdout.strip()
-    deb = Path(os.environ["QUILLMERE_DIST"], f"quillmere_{os.environ['QUILLMERE_VERSION']}_{arch}.deb")
+    deb = deb_path()
     listing = run("dpkg-deb", "-c", str(deb)).stdout.splitlines()
     files = {line.split()[-1][1:] for line in listing if not line.startswith("d")}
     assert files == FILES, f"{deb} holds {sorted(files)}"

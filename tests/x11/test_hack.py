@@ -3,8 +3,12 @@
 equal the headless renderer's for the same desktop and seed (shared memory
 or plain images, root or own window, a foreign window that is resized), it
 ends within 100 ms of SIGTERM leaving no segment and no child, and it
-refuses bad input with one line and status 2."""
+refuses bad input with one line and status 2. In its own window it covers
+every other monitor in black, hides the pointer, applies its rules across
+the edge as on one screen, lets no button through, and follows a change of
+mode or of monitors while it runs."""
 
+import functools
 import os
 import re
 import subprocess
@@ -13,7 +17,9 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from x11_harness import Session, binary, run_cases, ticks_by  # noqa: E402
+from x11_harness import (COVER_BUTTONS, Session, binary, edge_walk, harness,  # noqa: E402
+                         hold_button, run_cases, wait_for, xdotool)
+from harness import check_intro_and_slide, shot_tick, sleep_until  # noqa: E402,F401
 
 SEED = 11
 
@@ -34,38 +40,6 @@ def wait_segments_gone(pid, timeout=2.0):
     while segments_of(pid) and time.monotonic() < deadline:
         time.sleep(0.02)
     return segments_of(pid)
-
-
-def shot_tick(s, frames, hack, window="root"):
-    """Photographs the hack's window; returns the tick whose renderer frame
-    it equals, among all the ticks it can have reached."""
-    shot = s.shot(window)
-    last = ticks_by(hack)
-    with s.paused(hack.pid):
-        tick = s.match(shot, frames, 1, last)
-    assert tick is not None, f"{shot} equals no renderer frame of ticks 1..{last}"
-    return tick
-
-
-def sleep_until(proc, seconds):
-    time.sleep(max(0.0, proc.started + seconds - time.monotonic()))
-
-
-def check_intro_and_slide(s, frames, hack, window="root"):
-    """One screenshot mid-intro, then screenshots of the shuffle until one
-    catches a tile mid-slide; every one must equal a renderer frame."""
-    sleep_until(hack, 1.0)
-    tick = shot_tick(s, frames, hack, window)
-    assert frames.phase(tick) == "intro" and 2 <= tick <= 99, f"mid-intro shot matched tick {tick}"
-    sleep_until(hack, 2.6)
-    seen = []
-    for attempt in range(10):
-        tick = shot_tick(s, frames, hack, window)
-        seen.append((tick, frames.phase(tick)))
-        if seen[-1][1] == "mid-slide":
-            return seen
-        time.sleep(0.013 * (attempt + 1))
-    raise AssertionError(f"no shot caught a tile mid-slide: {seen}")
 
 
 def frames_on_root(shm):
@@ -163,7 +137,8 @@ def case_bad_input():
             (["--window-id", "12x"], s.env, "not a window id"),
             (["-window-id", "0"], s.env, "not a window id"),
             (["--window-id", "0x7ffffff0"], s.env, "no window"),
-            (["--root", "--window-id", host.window], s.env, "only one"),
+            (["--window-id", host.window, "--window-id", host.window], s.env, "only once"),
+            (["--root", "--root"], s.env, "only once"),
             (["--root"], dict(s.env, XSCREENSAVER_WINDOW="junk"), "XSCREENSAVER_WINDOW"),
             (["--root"], dict(s.env, XSCREENSAVER_WINDOW="0x7ffffff0"), "no window"),
             (["--root"], dict(s.env, QUILLMERE_SEED="seven"), "QUILLMERE_SEED"),
@@ -189,64 +164,182 @@ def case_lost_connection():
         assert "lost the connection to the X display" in message, message
 
 
-def xdotool(s, *args):
-    subprocess.run(["xdotool", *map(str, args)], env=s.env, check=True, timeout=10)
-
-
 def case_input_rules():
     with Session("input") as s:
         s.set_root(s.sample_desktop())
-        xdotool(s, "mousemove", 200, 200)
+        xdotool(s.env, "mousemove", 200, 200)
         hack = s.start_hack([])
         time.sleep(0.5)
-        xdotool(s, "key", "a")
-        xdotool(s, "key", "shift")
+        xdotool(s.env, "key", "a")
+        xdotool(s.env, "key", "shift")
         for i in range(10):  # ignored, wherever they go
-            xdotool(s, "mousemove", 20 + 40 * i, 300 - 25 * i)
-        xdotool(s, "mousemove", 100, 100)  # recorded
+            xdotool(s.env, "mousemove", 20 + 40 * i, 300 - 25 * i)
+        xdotool(s.env, "mousemove", 100, 100)  # recorded
         for x in (150, 300, 400):  # straight right: never ends it
-            xdotool(s, "mousemove", x, 100)
-        xdotool(s, "mousemove", 102, 102)  # 2 pixels on both axes
+            xdotool(s.env, "mousemove", x, 100)
+        xdotool(s.env, "mousemove", 102, 102)  # 2 pixels on both axes
         time.sleep(0.3)
         assert s.is_running(hack), "keys or small moves ended the saver"
-        xdotool(s, "mousemove", 103, 103)
+        xdotool(s.env, "mousemove", 103, 103)
         assert s.wait_exit(hack, 2) == 0, "3 pixels on both axes did not end it"
 
         hack = s.start_hack([])
         time.sleep(0.5)
-        xdotool(s, "click", 3)
+        xdotool(s.env, "click", 3)
         assert s.wait_exit(hack, 2) == 0, "a button did not end it"
 
 
-def case_other_monitors_covered():
+# Two monitors offset on both axes, the primary first (left, top, right,
+# bottom on the root window). The sample desktop of a monitor's size tiles
+# the root window, so the primary shows it whole wherever it lies.
+COVER_LAYOUTS = {"right_lower": ((0, 0, 512, 384), (512, 100, 1024, 484)),
+                 "left_upper": ((512, 384, 1024, 768), (0, 100, 512, 484)),
+                 "above": ((0, 384, 512, 768), (100, 0, 612, 384))}
+MONITOR = (512, 384)
+TITLE = "Quillmere Screensaver 1.0"
+
+
+def window_area(s, window):
+    out = subprocess.run(["xdotool", "getwindowgeometry", window], env=s.env, capture_output=True,
+                         text=True, check=True).stdout
+    left, top, width, height = map(int, re.search(r"Position: (-?\d+),(-?\d+).*Geometry: (\d+)x(\d+)",
+                                                  out, re.S).groups())
+    return left, top, left + width, top + height
+
+
+def black(s, area):
+    left, top, right, bottom = area
+    return s.probe("black", "root", left, top, right - left, bottom - top,
+                   check=False).returncode == 0
+
+
+def check_monitors(s, hack, frames, primary, covers):
+    """While the hack runs: its window lies over the primary and shows a frame
+    of the board, every cover is black, and the pointer is hidden."""
+    window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
+                                             capture_output=True, text=True).stdout.split(), 5)[0]
+    assert window_area(s, window) == primary, (window_area(s, window), primary)
+    shot_tick(s, frames, hack, window)
+    for cover in covers:
+        assert black(s, cover), f"the cover over {cover} is not black"
+    assert s.cursor() == "hidden", "the pointer shows"
+
+
+def walk_edge(s, hack, walk):
+    harness.walk_edge(s, hack, walk, lambda x, y: xdotool(s.env, "mousemove", x, y),
+                      lambda: s.cursor() == "hidden", settle=0.1)
+
+
+def check_cover_layout(name):
     """In its own window the hack animates the primary monitor (the same
-    frames as on a screen of that size) and covers every other monitor in
-    black; a move over a cover counts as one over the saver, a click there
-    ends it. The desktop picture tiles the screen, so the primary shows it
-    whole wherever it lies."""
-    for name, primary, other in (("right of the primary", 0, 512), ("left of it", 512, 0)):
-        with Session("monitors", screen=(1024, 384)) as s:
-            xrandr = lambda *args: subprocess.run(["xrandr", *args], env=s.env, check=True)
-            xrandr("--setmonitor", "P", f"512/135x384/100+{primary}+0", "screen")
-            xrandr("--setmonitor", "C", f"512/135x384/100+{other}+0", "none")
-            desktop = s.sample_desktop((512, 384))
-            s.set_root(desktop)
-            frames = s.render(desktop, SEED, 120, size=(512, 384))
-            xdotool(s, "mousemove", other + 100, 100)
-            hack = s.start_hack([], seed=SEED)
-            sleep_until(hack, 1.0)
-            window = subprocess.run(["xdotool", "search", "--name", "Quillmere Screensaver"],
-                                    env=s.env, capture_output=True, text=True).stdout.split()[0]
-            assert frames.phase(shot_tick(s, frames, hack, window)) == "intro", name
-            assert s.probe("black", "root", other, 0, 512, 384, check=False).returncode == 0, name
-            for i in range(11):  # ten ignored, then one recorded, all over the cover
-                xdotool(s, "mousemove", other + 20 + 30 * i, 300 - 20 * i)
-            xdotool(s, "mousemove", other + 20 + 30 * 10 + 3, 300 - 20 * 10 - 3)
-            assert s.wait_exit(hack, 2) == 0, f"{name}: a move over the cover did not end it"
+    frames as on a screen of that size) and covers the other in black; the
+    pointer counts across the edge between them as on one screen."""
+    primary, cover = COVER_LAYOUTS[name]
+    with Session(f"cover-{name}", screen=(1024, 768)) as s:
+        s.set_monitor("P", primary, "screen")
+        s.set_monitor("C", cover)
+        desktop = s.sample_desktop(MONITOR)
+        s.set_root(desktop)
+        frames = s.render(desktop, SEED, 120, size=MONITOR)
+        walk = edge_walk(primary, cover, 10)
+        xdotool(s.env, "mousemove", *walk[0])
+        hack = s.start_hack([], seed=SEED)
+        sleep_until(hack, 0.7)
+        check_monitors(s, hack, frames, primary, [cover])
+        walk_edge(s, hack, walk)
+
+
+for layout in COVER_LAYOUTS:
+    globals()[f"case_cover_{layout}"] = functools.partial(check_cover_layout, layout)
+
+
+def case_cover_buttons():
+    """Each button pressed over a cover ends the hack; the window beneath it
+    sees neither the press nor the release."""
+    primary, cover = COVER_LAYOUTS["right_lower"]
+    with Session("cover-buttons", screen=(1024, 768)) as s:
+        s.set_monitor("P", primary, "screen")
+        s.set_monitor("C", cover)
+        s.set_root(s.sample_desktop(MONITOR))
+        beneath = (cover[0] + 100, cover[1] + 100, cover[0] + 300, cover[1] + 250)
+        log = s.artifact("passer-by.log")
+        with open(log, "w") as out:
+            s.start(["xev", "-geometry", "200x150+%d+%d" % beneath[:2], "-event", "button"],
+                    stdout=out)
+        assert wait_for(lambda: not black(s, beneath), 5), "the passer-by never showed"
+        xdotool(s.env, "mousemove", beneath[0] + 100, beneath[1] + 75)
+        assert s.cursor() == "shown", "the pointer is hidden before the hack"
+        for button in COVER_BUTTONS:
             hack = s.start_hack([])
-            time.sleep(0.5)
-            xdotool(s, "click", 1)  # the pointer is still over the cover
-            assert s.wait_exit(hack, 2) == 0, f"{name}: a click on the cover did not end it"
+            assert wait_for(lambda: black(s, beneath), 5), "no cover over the window beneath"
+            assert s.cursor() == "hidden", "the pointer shows on the cover"
+            hold_button(s.env, button)
+            assert s.wait_exit(hack, 2) == 0, f"button {button} did not end the hack"
+            time.sleep(0.2)
+            got = [line.split()[0] for line in log.read_text().splitlines() if "event" in line]
+            assert got == [], f"button {button} reached the window beneath: {got}"
+
+
+def add_modes(s, *sizes):
+    for width, height in sizes:  # timings that Xvfb takes, whatever they say
+        s.xrandr("--newmode", f"m{width}", 25, width, width + 8, width + 16, width + 24, height,
+                 height + 2, height + 4, height + 6)
+        s.xrandr("--addmode", "screen", f"m{width}")
+
+
+def case_resolution_change_under_the_hack():
+    """The screen's mode changes while the hack runs, down and back up: each
+    time its window covers the whole screen again, showing the board cut
+    again, at the new size, from the desktop photographed at the start."""
+    with Session("resolution", screen=(1024, 768)) as s:
+        add_modes(s, (800, 600))
+        desktop = s.sample_desktop()
+        s.set_root(desktop)
+        sizes = {"m800": (800, 600), "1024x768": (1024, 768)}
+        frames = {mode: s.render(s.scale(desktop, size), SEED, 100, size=size)
+                  for mode, size in sizes.items()}
+        hack = s.start_hack([], seed=SEED)
+        time.sleep(0.7)
+        for mode, (width, height) in sizes.items():
+            s.xrandr("--output", "screen", "--mode", mode)
+            hack.started = time.monotonic()  # the board starts again with the change
+            time.sleep(0.7)
+            check_monitors(s, hack, frames[mode], (0, 0, width, height), [])
+        assert s.terminate(hack)[0] == 0
+
+
+def case_monitors_change_under_the_hack():
+    """The monitors change while the hack runs (the primary grows, the other
+    moves below it): the hack's window covers the new primary, showing the
+    board cut again from the desktop photographed at the start, at the new
+    size; the cover follows its monitor; the pointer rules hold across the
+    new edge."""
+    before, after = ((0, 0, 512, 384), (512, 100, 1024, 484)), ((0, 0, 640, 480), (100, 480, 612, 768))
+    with Session("monitors-change", screen=(1024, 768)) as s:
+        add_modes(s, (640, 480))
+        s.set_monitor("P", before[0], "screen")
+        s.set_monitor("C", before[1])
+        desktop = s.sample_desktop(MONITOR)
+        s.set_root(desktop)
+        small = s.render(desktop, SEED, 100, size=MONITOR)
+        big = s.render(s.scale(desktop, (640, 480)), SEED, 100, size=(640, 480))
+        walk = edge_walk(*after, 10)
+        xdotool(s.env, "mousemove", *walk[0])
+        hack = s.start_hack([], seed=SEED)
+        sleep_until(hack, 0.7)
+        check_monitors(s, hack, small, before[0], [before[1]])
+        for name in ("P", "C"):
+            s.xrandr("--delmonitor", name)
+        s.set_monitor("P", after[0], "screen")
+        s.set_monitor("C", after[1])
+        # Xvfb tells of monitors set by hand only with a change of mode.
+        for mode in ("m640", "1024x768"):
+            s.xrandr("--fb", "1024x768", "--output", "screen", "--mode", mode)
+        hack.started = time.monotonic()  # the board starts again with the change
+        time.sleep(0.7)
+        check_monitors(s, hack, big, after[0], [after[1]])
+        assert not black(s, (640, 100, 1024, 480)), "the old cover stayed"
+        walk_edge(s, hack, walk)
 
 
 def case_install_layout():

@@ -15,9 +15,7 @@ Everything a session starts is ended by its PID on exit. Binaries come from
 $QUILLMERE_HACK, $QUILLMERE_RENDER, $QUILLMERE_SAMPLE and $QUILLMERE_PROBE.
 """
 
-import json
 import os
-import re
 import signal
 import subprocess
 import sys
@@ -27,9 +25,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 import harness  # noqa: E402
-from harness import run_cases, wait_for  # noqa: E402,F401  (for the test scripts)
-
-TICK = 0.020
+from harness import (COVER_BUTTONS, binary, edge_walk, hold_button, run_cases,  # noqa: E402,F401
+                     ticks_by, wait_for, xdotool)  # (for the test scripts)
 
 
 def use_native_build(work):
@@ -42,13 +39,6 @@ def use_native_build(work):
         QUILLMERE_SAMPLE=str(build / "headless" / "quillmere-sample"),
         QUILLMERE_PROBE=str(build / "tests" / "x11" / "x11_probe"),
         QUILLMERE_X11_WORK=str(build / work))
-
-
-def binary(name):
-    path = os.environ.get("QUILLMERE_" + name)
-    if not path:
-        sys.exit(f"QUILLMERE_{name} must name the binary")
-    return path
 
 
 class Session(harness.Session):
@@ -94,15 +84,12 @@ class Session(harness.Session):
         return subprocess.run([binary("PROBE"), *map(str, args)], env=self.env,
                               capture_output=True, text=True, timeout=60, **run)
 
-    def sample_desktop(self, size=None):
-        path = self.artifact("desktop.png")
-        size = size or self.screen
-        subprocess.run([binary("SAMPLE"), "%dx%d" % size, str(path)], check=True,
-                       stdout=subprocess.DEVNULL)
-        return path
-
     def set_root(self, picture):
         self.probe("set-root", picture)
+
+    def cursor(self):
+        """"shown" or "hidden": the pointer's cursor now."""
+        return self.probe("cursor").stdout.strip()
 
     def shot(self, window="root", name=None):
         self._shots = getattr(self, "_shots", 0) + 1
@@ -125,71 +112,3 @@ class Session(harness.Session):
         window_proc.stdin.write(command + "\n")
         window_proc.stdin.flush()
         assert window_proc.stdout.readline().strip() == "ok"
-
-    # --- the renderer ---
-    def render(self, desktop, seed, ticks, size=None):
-        """Renders every tick 1..ticks of a desktop of `size` (default: the
-        screen's); returns the frames and their trace."""
-        out = self.artifact(f"frames-{Path(desktop).stem}-{seed}")
-        trace = self.artifact(f"trace-{Path(desktop).stem}-{seed}.jsonl")
-        args = [binary("RENDER"), "--desktop", str(desktop), "--seed", str(seed), "--ticks",
-                str(ticks), "--out", str(out), "--trace", str(trace)]
-        for tick in range(1, ticks + 1):
-            args += ["--frame", str(tick)]
-        subprocess.run(args, check=True, stdout=subprocess.DEVNULL, timeout=120)
-        records = [json.loads(line) for line in trace.read_text().splitlines()]
-        return Frames(out, records, size or self.screen)
-
-    def paused(self, pid):
-        """Stops process pid while the block runs (a slow comparison must not
-        let it run past the rendered ticks)."""
-
-        class Pause:
-            def __enter__(self):
-                os.kill(pid, signal.SIGSTOP)
-
-            def __exit__(self, *exc):
-                os.kill(pid, signal.SIGCONT)
-                return False
-
-        return Pause()
-
-    def match(self, shot, frames, first, last):
-        """The tick in first..last whose renderer frame equals the shot, or None."""
-        ticks = range(max(first, 1), min(last, frames.ticks) + 1)
-        paths = [str(frames.path(t)) for t in ticks]
-        if not paths:
-            return None
-        result = self.probe("match", shot, *paths, check=False)
-        if result.returncode != 0:
-            return None
-        return int(re.search(r"frame-(\d+)\.png", result.stdout).group(1))
-
-
-class Frames:
-    def __init__(self, folder, records, size):
-        self.folder, self.records = Path(folder), records
-        self.ticks = len(records)
-        self.tile = (size[0] // 8, size[1] // 8)
-
-    def path(self, tick):
-        return self.folder / f"frame-{tick}.png"
-
-    def phase(self, tick):
-        """'intro', 'mid-slide' or 'at rest' (the mover at home or arrived)."""
-        record = self.records[tick - 1]
-        if record["intro"] < 100 or tick <= 100:
-            return "intro"
-        col, row = record["mover"]
-        hcol, hrow = record["hole"]
-        index = (col - 1) * 8 + (row - 1)
-        hole = (hcol - 1) * 8 + (hrow - 1)
-        at = (record["left"][index], record["top"][index])
-        ends = {(record["left"][hole], record["top"][hole])}
-        ends.add(((col - 1) * self.tile[0], (row - 1) * self.tile[1]))
-        return "at rest" if at in ends else "mid-slide"
-
-
-def ticks_by(proc, now=None):
-    """The most ticks the hack can have run by now: one per 20 ms at best."""
-    return int(((now or time.monotonic()) - proc.started) / TICK) + 1

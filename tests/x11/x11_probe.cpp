@@ -1,14 +1,18 @@
 // x11_probe: the tests' hands and eyes on an X display, independent of the
 // hack's own code: it puts a picture on the root window, photographs a window
-// into a PNG, holds a test window open and resizes it, and compares pictures.
+// into a PNG, holds a test window open and resizes it, and scales pictures.
 //   x11_probe set-root PICTURE.png
 //   x11_probe shot root|ID OUT.png
 //   x11_probe black root|ID X Y W H   (exit 0 if all of that rectangle is black)
+//   x11_probe framed root|ID    (prints how many cells of the window's 8 x 8
+//                               grid show a whole lavender frame)
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
-//   x11_probe match SHOT.png FRAME.png...   (prints the first equal frame)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
+//   x11_probe cursor            (prints "shown" or "hidden": whether the pointer's
+//                               cursor has a pixel that is not transparent)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +120,23 @@ int Black(const std::string& which, int left, int top, int width, int height) {
   return 0;
 }
 
+int Framed(const std::string& which) {
+  const Raster picture = Photograph(which);
+  const int tw = picture.Width() / 8, th = picture.Height() / 8;
+  const auto lavender = [&](int x, int y) { return picture.Pixel(x, y) == Rgb(180, 180, 250); };
+  int framed = 0;
+  for (int col = 0; col < 8; ++col)
+    for (int row = 0; row < 8; ++row) {
+      const int left = col * tw, top = row * th;
+      bool whole = true;
+      for (int x = left; x < left + tw; ++x) whole &= lavender(x, top) && lavender(x, top + th - 1);
+      for (int y = top; y < top + th; ++y) whole &= lavender(left, y) && lavender(left + tw - 1, y);
+      framed += whole;
+    }
+  std::printf("%d\n", framed);
+  return 0;
+}
+
 int TestWindow(int width, int height) {
   Display* display = Open();
   const int screen = DefaultScreen(display);
@@ -142,14 +163,16 @@ int TestWindow(int width, int height) {
   return 0;
 }
 
-int Match(int count, char** paths) {
-  const Raster shot = ReadPng(paths[0]);
-  for (int i = 1; i < count; ++i)
-    if (ReadPng(paths[i]) == shot) {
-      std::cout << paths[i] << '\n';
-      return 0;
-    }
-  return 1;
+int CursorShown() {
+  Display* display = Open();
+  XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+  if (cursor == nullptr) throw std::runtime_error("no cursor image");
+  bool shown = false;
+  for (int i = 0; i < cursor->width * cursor->height; ++i) shown |= (cursor->pixels[i] >> 24 & 0xff) != 0;
+  XFree(cursor);
+  XCloseDisplay(display);
+  std::cout << (shown ? "shown" : "hidden") << '\n';
+  return 0;
 }
 
 int Scale(const std::string& in, int width, int height, const std::string& out) {
@@ -170,14 +193,15 @@ int main(int argc, char** argv) {
     if (command == "black" && argc == 7)
       return Black(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                    std::atoi(argv[6]));
+    if (command == "framed" && argc == 3) return Framed(argv[2]);
     if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
-    if (command == "match" && argc >= 4) return Match(argc - 2, argv + 2);
+    if (command == "cursor" && argc == 2) return CursorShown();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | window W H | match SHOT FRAME... | scale IN W H OUT\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | scale IN W H OUT | cursor\n");
   return 2;
 }

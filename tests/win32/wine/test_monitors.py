@@ -1,74 +1,183 @@
 #!/usr/bin/python3
 """quillmere.scr /s beyond one monitor's desktop: the primary shows the board
-as ever, every other monitor a black cover that hands the pointer to the
-saver's rules and lets no click through; no frames while the display is off;
-the sample desktop where the user's cannot be photographed."""
+as ever, every other monitor a black cover that hides the pointer, hands it
+to the saver's rules across the edge and lets no button through; the saver
+window and the covers follow a display change; no frames while the display
+is off; the sample desktop where the user's cannot be photographed."""
 
 import functools
 import os
 import subprocess
 import time
 
-from wine_harness import Image, Session, load_image, run_cases, scr_path
-from test_run import TITLE, Board, desktop_colour, make_desktop
+from wine_harness import Image, Session, load_image, run_cases, scr_path, windows_path
+import harness
+from harness import COVER_BUTTONS, edge_walk, wait_for
+from test_run import LAVENDER, TITLE, Board, desktop_colour, make_desktop
 from test_window import start_passer_by, tell
 
 FLAGS = 0x8 | 0x80 | 0x8000000  # WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_NOACTIVATE
 BLACK, GREY = bytes(3), bytes((128, 128, 128))
-# X places of the primary and the other monitor; a point P of the primary's
-# client area and the way from P onto the other monitor; what ends the saver.
-LAYOUTS = {"right": ((0, 0, 1024, 768), (1024, 0, 800, 600), (1000, 300), (1, 0), "click"),
-           "left_lower": ((800, 0, 1024, 768), (0, 200, 800, 600), (20, 400), (-1, 0), "move"),
-           "above": ((0, 600, 1024, 768), (100, 0, 800, 600), (400, 20), (0, -1), "move")}
+# X places (left, top, width, height) of the primary and of the other
+# monitor, offset from each other on both axes.
+LAYOUTS = {"right_lower": ((0, 0, 1024, 768), (1024, 100, 800, 600)),
+           "left_lower": ((800, 0, 1024, 768), (0, 200, 800, 600)),
+           "above": ((0, 600, 1024, 768), (100, 0, 800, 600))}
+# Showing the saver under the pointer is the first of the moves it ignores.
+IGNORED_MOVES = 9
 
 
 def covers(s):
     return [(w.rect, w.visible, w.exstyle & FLAGS) for w in s.windows("") if w.cls == "TMFormCover"]
 
 
+def edges(area):
+    left, top, width, height = area
+    return left, top, left + width, top + height
+
+
+def in_win32(primary, area):
+    """An X rectangle in Win32's coordinates, which put the primary at (0, 0)."""
+    left, top, right, bottom = edges(area)
+    return left - primary[0], top - primary[1], right - primary[0], bottom - primary[1]
+
+
+def screen_size(*layouts):
+    return (max(x + w for layout in layouts for x, _, w, _ in layout),
+            max(y + h for layout in layouts for _, y, _, h in layout))
+
+
+def show_desktop(s, primary):
+    """A numbered picture on the primary, grey elsewhere; returns the picture."""
+    px, py, pw, ph = primary
+    width, height = s.screen
+    rows = [b"".join(bytes(desktop_colour(x, y)) for x in range(pw)) for y in range(ph)]
+    screen = [GREY * width] * height
+    screen[py:py + ph] = [GREY * px + row + GREY * (width - px - pw) for row in rows]
+    Image(width, height, b"".join(screen)).save(s.artifact("screen.png"))
+    s.set_root_picture(s.artifact("screen.png"))
+    return Image(pw, ph, b"".join(rows))
+
+
+def check_covered(s, primary, cover):
+    """While the saver runs: its window over the primary, showing the board,
+    and one black cover over the other monitor."""
+    saver = s.wait_window(TITLE)
+    assert (saver.rect, saver.exstyle & FLAGS) == ((0, 0, *primary[2:]), 0x88), saver
+    assert covers(s) == [(in_win32(primary, cover), True, FLAGS)], covers(s)
+    shot = s.screenshot()
+    assert shot.crop(*cover).colours() == {BLACK}, f"the cover over {cover} is not black"
+    return shot
+
+
+def walk_edge(s, proc, walk):
+    # Each move apart: Wine merges moves that queue up.
+    harness.walk_edge(s, proc, walk, s.move_mouse, lambda: not s.cursor_shown(), settle=0.25)
+
+
 def check_layout(name):
-    (px, py, pw, ph), (ox, oy, ow, oh), p, way, end = LAYOUTS[name]
-    size = (max(px + pw, ox + ow), max(py + ph, oy + oh))
-    with Session(f"monitors-{name}", screen=size, monitors=LAYOUTS[name][:2]) as s:
-        # A numbered primary, grey elsewhere, and a window the cover will hide.
-        rows = [b"".join(bytes(desktop_colour(x, y)) for x in range(pw)) for y in range(ph)]
-        screen = [GREY * size[0]] * size[1]
-        screen[py:py + ph] = [GREY * px + row + GREY * (size[0] - px - pw) for row in rows]
-        Image(*size, b"".join(screen)).save(s.artifact("screen.png"))
-        s.set_root_picture(s.artifact("screen.png"))
-        cover = (ox - px, oy - py, ox - px + ow, oy - py + oh)  # in Win32's coordinates
-        q = (p[0] + 100 * way[0], p[1] + 100 * way[1])  # on the cover
-        host = start_passer_by(s, q[0] - 50, q[1] - 50, 100, 100)
-        assert tell(host, "show") == "shown"
-        s.move_mouse(px + 10, py + 10)
+    primary, cover = LAYOUTS[name]
+    with Session(f"monitors-{name}", screen=screen_size(LAYOUTS[name]), monitors=LAYOUTS[name]) as s:
+        desktop = show_desktop(s, primary)
+        walk = edge_walk(edges(primary), edges(cover), IGNORED_MOVES)
+        s.move_mouse(*walk[0])
         proc = s.start(["/s"])
-        saver = s.wait_window(TITLE)
-        assert (saver.rect, saver.exstyle & FLAGS) == ((0, 0, pw, ph), 0x88), saver
-        assert covers(s) == [(cover, True, FLAGS)], covers(s)
+        check_covered(s, primary, cover)
         time.sleep(3.0)
-        shot = s.screenshot()
-        assert shot.crop(ox, oy, ow, oh).colours() == {BLACK}
-        desktop = Image(pw, ph, b"".join(rows))
-        assert len(Board(shot.crop(px, py, pw, ph), desktop).census()[0]) >= 58
-        # Nine movements over the cover and P are the ignored ten (or P is
-        # recorded, should showing the window count as one); then straight
-        # on from P onto the cover, 2 pixels diagonally, and 3 (or a click).
-        moves = [(cover[0] + 50 + 80 * i, cover[1] + 500 - 50 * i) for i in range(9)]
-        for x, y in moves + [p, q, (q[0] + 2, q[1] + 2)]:
-            s.move_mouse(px + x, py + y)
-            time.sleep(0.25)
-            assert s.is_running(proc), f"the movement to {x}, {y} closed the saver"
-        if end == "click":
-            s.click()  # where the pointer is: over the hidden window
-        else:
-            s.move_mouse(px + q[0] + 3, py + q[1] + 3)
-        assert s.wait_exit(proc, timeout=5) == 0
-        assert covers(s) == []
-        assert tell(host, "hide") == "hidden", "the click went through the cover"
+        shot = check_covered(s, primary, cover)
+        assert len(Board(shot.crop(*primary), desktop).census()[0]) >= 58
+        walk_edge(s, proc, walk)
 
 
 for layout in LAYOUTS:
     globals()[f"case_cover_{layout}"] = functools.partial(check_layout, layout)
+
+
+def case_cover_buttons():
+    """Each button pressed over a cover ends the saver; the window beneath
+    it gets neither the press, nor the release, nor a context menu."""
+    primary, cover = LAYOUTS["right_lower"]
+    with Session("monitors-buttons", screen=screen_size(LAYOUTS["right_lower"]),
+                 monitors=LAYOUTS["right_lower"]) as s:
+        show_desktop(s, primary)
+        beneath = (cover[0] + 100, cover[1] + 100, 200, 150)  # X's place
+        host = start_passer_by(s, *in_win32(primary, beneath)[:2], *beneath[2:])
+        assert tell(host, "show") == "shown"
+        s.move_mouse(beneath[0] + 100, beneath[1] + 75)
+        assert s.cursor_shown(), "the pointer is hidden before the saver runs"
+        for button in COVER_BUTTONS:
+            proc = s.start(["/s"])
+            check_covered(s, primary, cover)
+            assert not s.cursor_shown(), "the pointer shows on the cover"
+            s.hold_button(button)
+            assert s.wait_exit(proc, timeout=5) == 0, f"button {button} did not end the saver"
+            time.sleep(0.5)  # whatever reached the window beneath is said by now
+            answer = tell(host, "show")
+            assert answer == "shown", f"button {button} reached the window beneath: {answer}"
+
+
+def case_covers_follow_a_display_change():
+    """The other monitor moves while the saver runs, and Wine makes a display
+    change (a program sets the primary's mode again, so Wine reads the
+    monitors afresh and sends WM_DISPLAYCHANGE): the cover moves with it,
+    and the pointer rules hold across the new edge."""
+    before = LAYOUTS["right_lower"]
+    after = (before[0], (100, 768, 800, 600))
+    with Session("monitors-change", screen=screen_size(before, after), monitors=before) as s:
+        primary = before[0]
+        show_desktop(s, primary)
+        walk = edge_walk(edges(primary), edges(after[1]), IGNORED_MOVES)
+        s.move_mouse(*walk[0])
+        proc = s.start(["/s"])
+        check_covered(s, *before)
+        s.xrandr("--delmonitor", "M1")
+        s.set_monitor("M1", edges(after[1]))
+        assert s.wininfo("display", *primary[2:]).split() == ["display", "0"]
+        time.sleep(0.5)
+        shot = check_covered(s, *after)
+        assert BLACK not in shot.crop(*before[1]).colours(), "the old cover stayed"
+        walk_edge(s, proc, walk)
+
+
+def framed_cells(shot, picture):
+    """How many cells of the shot show a whole tile of `picture` in its
+    lavender frame."""
+    tw, th = picture.width // 8, picture.height // 8
+    inside = lambda image, c, r: image.crop(c * tw + 1, r * th + 1, tw - 2, th - 2).data
+    tiles = {inside(picture, c, r) for c in range(8) for r in range(8)}
+    lines = lambda c, r: [shot.crop(c * tw, r * th, tw, 1), shot.crop(c * tw, r * th + th - 1, tw, 1),
+                          shot.crop(c * tw, r * th, 1, th), shot.crop(c * tw + tw - 1, r * th, 1, th)]
+    return sum(all(line.colours() == {LAVENDER} for line in lines(c, r)) and inside(shot, c, r) in tiles
+               for c in range(8) for r in range(8))
+
+
+def case_display_change():
+    """A display change that Wine makes itself: in a Wine desktop of
+    1024 x 768 (whose display lists fixed modes), a program sets 800 x 600
+    and then 1024 x 768 again. Each time the saver window covers the new
+    screen, and all of it shows the board, cut again at the new size from
+    the picture the saver started with (here the sample desktop, the saver's
+    desktop not being the user's)."""
+    desktop = "Saver,1024x768"
+    with Session("display-change", screen=(1280, 1024)) as s:
+        s.move_mouse(900, 700)  # where 800 x 600 moves it
+        proc = s.start([f"/desktop={desktop}", windows_path(scr_path()), "/s"], exe="explorer")
+        # A program started in the desktop while it is still being made can
+        # hang: the first is asked for once the saver's X window is there.
+        assert wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
+                                               capture_output=True).stdout, 15), "no saver"
+        for width, height in ((800, 600), (1024, 768)):
+            assert s.wininfo("display", width, height, desktop=desktop).split() == ["display", "0"]
+            saver = s.wait_window(TITLE, desktop=desktop, timeout=5,
+                                  predicate=lambda w: w.rect == (0, 0, width, height))
+            assert saver.client == (width, height), saver.client
+            time.sleep(3.0)  # past the intro the board starts again
+            sample = s.artifact(f"sample-{width}.png")
+            subprocess.run([os.environ["QUILLMERE_SAMPLE"], f"{width}x{height}", sample], check=True)
+            shot = s.screenshot().crop(0, 0, width, height)
+            framed = framed_cells(shot, load_image(sample))
+            assert framed >= 58, f"at {width} x {height} only {framed} cells show framed tiles"
+            assert s.is_running(proc)
 
 
 def moving(s, seconds):
@@ -99,8 +208,7 @@ def case_desktop_of_its_own():
         make_desktop(s, 1024, 768)  # what the user's desktop shows
         sample = s.artifact("sample.png")
         subprocess.run([os.environ["QUILLMERE_SAMPLE"], "800x600", sample], check=True)
-        s.start(["/desktop=Saver,800x600", "Z:" + str(scr_path()).replace("/", "\\"), "/s"],
-                exe="explorer")
+        s.start(["/desktop=Saver,800x600", windows_path(scr_path()), "/s"], exe="explorer")
         time.sleep(4.0)
         shot, sample = s.screenshot(), load_image(sample)
         inside = lambda image, col, row: image.crop(col * 100 + 1, row * 75 + 1, 98, 73).data

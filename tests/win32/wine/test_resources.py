@@ -3,13 +3,12 @@
 preview and logo picture, the icon, the manifest and the version block."""
 import re
 
-from wine_harness import Session, run_cases, scr_path
+from wine_harness import Session, run_cases, scr_path, windows_path
 
 
 def case_resources():
     with Session("resources") as s:
-        windows_path = "Z:" + str(scr_path()).replace("/", "\\")
-        report = s.wininfo("resources", windows_path).splitlines()
+        report = s.wininfo("resources", windows_path(scr_path())).splitlines()
     print("\n".join(report))
     assert "string 1 Quillmere Screensaver 1.0" in report
     assert "bitmap MINIBMP 152x112x24" in report

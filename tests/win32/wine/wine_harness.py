@@ -15,14 +15,17 @@ Wine on a private Xvfb, and judges them from outside. Python stdlib only.
 
 Session(..., monitors=[(x, y, w, h), ...]) shows Wine these monitors (X's
 coordinates, the first the primary, which Wine puts at its (0, 0)).
+Session(..., arch="win64") runs in a prefix of that arch instead of the
+suite's (s.loader is its Wine; 32-bit programs run in a win64 prefix too).
 
 Other calls: start_host(name, args) runs tests/win32/wine/hosts/NAME.exe,
+windows(title) lists matching windows now (wininfo, windows and wait_window
+take desktop="Name,WxH" for a Wine desktop of that name), find_window(title)
+the first or None, cursor() (a handle to compare), cursor_shown(),
+hold_button(button), windows_path(path), semaphore_present(name),
 open_desktop() makes a desktop of its own and start_on_desktop(args) runs
-the saver on it (as Windows does at idle), first_tile_frames(proc) waits for
-its first intro frame,
-reg_add(key, name, data) writes the prefix's registry,
-windows(title) lists matching windows now, find_window(title) the first or
-None, cursor() (a handle to compare), semaphore_present(name),
+the saver there (as Windows does at idle), first_tile_frames(proc) waits for
+its first intro frame, reg_add(key, name, data) writes the prefix's registry,
 set_root_picture(png), load_image(path), is_running(proc), kill(proc),
 browser_log() (URLs the shell opened), artifact(name) (a path kept after the
 run). A Session owns everything it starts and ends it by PID on exit.
@@ -31,9 +34,10 @@ Prefixes: where 32-bit code runs, the shipped 32-bit build runs in win32
 prefixes; where it cannot (no IA-32 emulation in the kernel), the x86_64
 build of the same sources ($QUILLMERE_WIN64_BUILD) runs in win64 prefixes
 with the wine64 loader ($QUILLMERE_WINE_ARCH overrides the choice). One
-prefix is initialised once per build (under
-$QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init`
-does it ahead, and sessions wait for it under a lock) and copied per session.
+prefix per arch is initialised once per build (under
+$QUILLMERE_WINE_WORK, default <cross build>/wine-work; `wine_harness.py init
+[ARCH]` does it ahead, and sessions wait for it under a lock) and copied per
+session.
 The cross build is found through $QUILLMERE_WIN_BUILD.
 """
 
@@ -55,7 +59,8 @@ WINE32, WINESERVER32 = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver32"
 WINE64, WINESERVER64 = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver64"
 BROWSER_STUB = HERE / "record_browser.sh"
 # Directories of the prefix that Wine only reads; the copies hard-link them.
-SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs")
+SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/syswow64",
+               "drive_c/windows/winsxs")
 
 
 def win_build():
@@ -96,12 +101,12 @@ def run_build():
     return Path(build).resolve()
 
 
-def wine_loader():
-    return WINE32 if wine_arch() == "win32" else WINE64
+def wine_loader(arch=None):
+    return WINE32 if (arch or wine_arch()) == "win32" else WINE64
 
 
-def wineserver():
-    return WINESERVER32 if wine_arch() == "win32" else WINESERVER64
+def wineserver(arch=None):
+    return WINESERVER32 if (arch or wine_arch()) == "win32" else WINESERVER64
 
 
 def work_dir():
@@ -119,54 +124,58 @@ def scr_path():
     return run_build() / "quillmere.scr"
 
 
-def windows_path(path):
-    """A Linux path as Wine's programs name it."""
-    return "Z:" + str(path).replace("/", "\\")
-
-
 def host_path(name):
     return run_build() / "tests" / "win32" / "wine" / "hosts" / f"{name}.exe"
 
 
-def _wine_env(prefix, **extra):
+def windows_path(path):
+    """A Linux path as the prefix's programs name it."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def _wine_env(prefix, arch=None, **extra):
+    arch = arch or wine_arch()
     env = dict(os.environ)
-    env.update(WINEPREFIX=str(prefix), WINEARCH=wine_arch(), WINEDEBUG="-all",
-               WINELOADER=wine_loader(), WINESERVER=wineserver(),
+    env.update(WINEPREFIX=str(prefix), WINEARCH=arch, WINEDEBUG="-all",
+               WINELOADER=wine_loader(arch), WINESERVER=wineserver(arch),
                # No Mono or Gecko installer dialogs.
                WINEDLLOVERRIDES="mscoree,mshtml=")
     env.update(extra)
     return env
 
 
-def _base_stamp():
-    version = subprocess.run([wine_loader(), "--version"], capture_output=True,
+def _base_stamp(arch):
+    version = subprocess.run([wine_loader(arch), "--version"], capture_output=True,
                              text=True).stdout
-    return f"{version.strip()} {wine_arch()}\n{BROWSER_STUB}\n"
+    return f"{version.strip()} {arch}\n{BROWSER_STUB}\n"
 
 
-def base_prefix():
-    """The initialised prefix shared by all sessions; made on first use."""
+def base_prefix(arch=None):
+    """The initialised prefix of that arch (the suite's by default) shared
+    by all sessions; made on first use."""
+    arch = arch or wine_arch()
     work = work_dir()
-    base = work / f"base-prefix-{wine_arch()}"
+    base = work / f"base-prefix-{arch}"
     stamp = base / ".quillmere-ready"
-    with open(work / "base-prefix.lock", "w") as lock:
+    with open(work / f"base-prefix-{arch}.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        expected = _base_stamp()
+        expected = _base_stamp(arch)
         if stamp.exists() and stamp.read_text() == expected:
             return base
         shutil.rmtree(base, ignore_errors=True)
-        env = _wine_env(base)
+        env = _wine_env(base, arch)
         env.pop("DISPLAY", None)
         run = lambda *args: subprocess.run(args, env=env, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL, timeout=300)
-        run(wine_loader(), "wineboot", "-i")
+        wine = wine_loader(arch)
+        run(wine, "wineboot", "-i")
         # Without a window manager Wine waits ~2 s on every hide; unmanaged
         # windows close at once.
-        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+        run(wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
             "/d", "N", "/f")
-        run(wine_loader(), "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+        run(wine, "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
             "/d", str(BROWSER_STUB), "/f")
-        run(wineserver(), "-w")
+        run(wineserver(arch), "-w")
         stamp.write_text(expected)
         return base
 
@@ -293,9 +302,11 @@ class Window:
 
 
 class Session(harness.Session):
-    def __init__(self, name="case", screen=(1024, 768), monitors=None):
+    def __init__(self, name="case", screen=(1024, 768), monitors=None, arch=None):
         super().__init__(name, screen)
         self.layout = monitors
+        self.arch = arch or wine_arch()
+        self.loader = wine_loader(self.arch)
 
     # --- life cycle ---
     def work_dir(self):
@@ -303,18 +314,17 @@ class Session(harness.Session):
 
     def setup(self):
         self.prefix = self.dir / "prefix"
-        _copy_prefix(base_prefix(), self.prefix)
-        self.env = _wine_env(self.prefix, DISPLAY=self.display,
+        _copy_prefix(base_prefix(self.arch), self.prefix)
+        self.env = _wine_env(self.prefix, self.arch, DISPLAY=self.display,
                              QUILLMERE_BROWSER_LOG=str(self.dir / "browser.log"))
         for i, (x, y, w, h) in enumerate(self.layout or ()):  # the first on the one output
-            self._x("xrandr", "--display", self.display, "--setmonitor", f"M{i}",
-                    f"{w}/{w // 4}x{h}/{h // 4}+{x}+{y}", "none" if i else "screen")
+            self.set_monitor(f"M{i}", (x, y, x + w, y + h), "none" if i else "screen")
         if self.layout:  # Wine's RandR lists outputs (Xvfb has one), Xinerama monitors
-            subprocess.run([wine_loader(), "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
+            subprocess.run([self.loader, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
                             "UseXRandR", "/d", "N", "/f"], env=self.env, capture_output=True,
                            timeout=120, check=True)
-            subprocess.run([wineserver(), "-k"], env=self.env, stderr=subprocess.DEVNULL)
-            subprocess.run([wineserver(), "-w"], env=self.env, timeout=30)
+            subprocess.run([wineserver(self.arch), "-k"], env=self.env, stderr=subprocess.DEVNULL)
+            subprocess.run([wineserver(self.arch), "-w"], env=self.env, timeout=30)
         # Starts the prefix's server and services before anything is timed.
         self.wininfo("screen", attempts=1)
 
@@ -322,16 +332,16 @@ class Session(harness.Session):
         if not hasattr(self, "prefix"):
             return
         # Ends this prefix's own server and whatever still runs in it.
-        subprocess.run([wineserver(), "-k"], env=_wine_env(self.prefix),
-                       stderr=subprocess.DEVNULL)
-        subprocess.run([wineserver(), "-w"], env=_wine_env(self.prefix), timeout=30,
+        env = _wine_env(self.prefix, self.arch)
+        subprocess.run([wineserver(self.arch), "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run([wineserver(self.arch), "-w"], env=env, timeout=30,
                        stderr=subprocess.DEVNULL)
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # --- processes ---
     def start(self, args, exe=None, **popen):
         """Starts quillmere.scr (or exe) with args under Wine; returns a Popen."""
-        return super().start([wine_loader(), exe or scr_path(), *args], **popen)
+        return super().start([self.loader, exe or scr_path(), *args], **popen)
 
     def start_host(self, name, args, **popen):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
@@ -371,7 +381,7 @@ class Session(harness.Session):
         # Like the probe, reg now and then never gets going; a fresh one does.
         for attempt in range(attempts):
             try:
-                subprocess.run([wine_loader(), "reg", "add", key, "/v", name, "/d", str(data),
+                subprocess.run([self.loader, "reg", "add", key, "/v", name, "/d", str(data),
                                 "/f"], env=self.env, capture_output=True, check=True,
                                timeout=15 if attempt + 1 < attempts else 60)
                 return
@@ -380,12 +390,17 @@ class Session(harness.Session):
         raise TimeoutError(f"reg add {key} {name} does not answer")
 
     # --- Win32's view, through the wininfo helper ---
-    def wininfo(self, *args, attempts=5):
+    def wininfo(self, *args, attempts=5, desktop=None):
+        """wininfo's answer; with `desktop` ("Name,WxH"), run in that Wine
+        desktop, whose windows no program outside it sees."""
+        command = [self.loader, str(host_path("wininfo"))]
+        if desktop:
+            command[1:] = ["explorer", f"/desktop={desktop}", windows_path(host_path("wininfo"))]
         # Now and then a probe started while another program of the prefix is
         # still starting up never gets going; a fresh one does.
         for attempt in range(attempts):
             try:
-                result = subprocess.run([wine_loader(), str(host_path("wininfo")), *map(str, args)],
+                result = subprocess.run([*command, *map(str, args)],
                                         env=self.env, capture_output=True, text=True,
                                         timeout=3 if attempt + 1 < attempts else 30)
                 return result.stdout
@@ -393,19 +408,19 @@ class Session(harness.Session):
                 continue
         raise TimeoutError(f"wininfo {args} does not answer")
 
-    def windows(self, title):
+    def windows(self, title, desktop=None):
         found = []
-        for line in self.wininfo("windows", title).splitlines():
+        for line in self.wininfo("windows", title, desktop=desktop).splitlines():
             if line.startswith("window "):
                 found.append(Window(line))
             elif line.startswith("child ") and found:
                 found[-1].children.append(Window(line))
         return found
 
-    def wait_window(self, title, timeout=15, predicate=lambda w: w.visible):
+    def wait_window(self, title, timeout=15, predicate=lambda w: w.visible, desktop=None):
         deadline = time.monotonic() + timeout
         while True:
-            matches = [w for w in self.windows(title) if predicate(w)]
+            matches = [w for w in self.windows(title, desktop) if predicate(w)]
             if matches:
                 return matches[0]
             if time.monotonic() > deadline:
@@ -420,6 +435,9 @@ class Session(harness.Session):
     def cursor(self):
         """The handle of the cursor now shown: only good for comparing."""
         return int(self.wininfo("cursor").split()[1])
+
+    def cursor_shown(self):
+        return self.wininfo("cursor").split()[2] == "shown"
 
     def close_window(self, title):
         self.wininfo("close", title)
@@ -461,13 +479,18 @@ class Session(harness.Session):
             self.move_mouse(x, y)
         self._x("xdotool", "click", str(button))
 
+    def hold_button(self, button):
+        harness.hold_button(self.env, button)
+
     def key(self, name):
         self._x("xdotool", "key", name)
 
 
 if __name__ == "__main__":
-    if sys.argv[1:] == ["init"]:
+    if sys.argv[1:2] == ["init"] and len(sys.argv) == 2:
         print(f"Wine suite: {wine_arch()} prefixes, {wine_loader()}, {scr_path()}")
         print(base_prefix())
+    elif sys.argv[1:2] == ["init"] and sys.argv[2:] in (["win32"], ["win64"]):
+        print(base_prefix(sys.argv[2]))
     else:
-        sys.exit("usage: wine_harness.py init")
+        sys.exit("usage: wine_harness.py init [win32|win64]")

@@ -11,8 +11,9 @@
 //   preview_host.exe LEFT TOP WIDTH HEIGHT
 //   stdin:  show | over | activate | stain N | hide | destroy | quit
 //   stdout: "handle N" at start, then "shown" / "stained" / "hidden" /
-//           "destroyed" after each change has been made, and "clicked"
-//           whenever its window is clicked.
+//           "destroyed" after each change has been made, and "got MESSAGE"
+//           for every button press or release and context menu that
+//           reaches its window (e.g. "got WM_RBUTTONUP").
 #include <windows.h>
 
 #include <cstdio>
@@ -55,7 +56,16 @@ void Say(const char* text) {
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_LBUTTONDOWN) Say("clicked");
+  static const struct {
+    UINT message;
+    const char* name;
+  } kReported[] = {{WM_LBUTTONDOWN, "got WM_LBUTTONDOWN"}, {WM_LBUTTONUP, "got WM_LBUTTONUP"},
+                   {WM_RBUTTONDOWN, "got WM_RBUTTONDOWN"}, {WM_RBUTTONUP, "got WM_RBUTTONUP"},
+                   {WM_MBUTTONDOWN, "got WM_MBUTTONDOWN"}, {WM_MBUTTONUP, "got WM_MBUTTONUP"},
+                   {WM_XBUTTONDOWN, "got WM_XBUTTONDOWN"}, {WM_XBUTTONUP, "got WM_XBUTTONUP"},
+                   {WM_CONTEXTMENU, "got WM_CONTEXTMENU"}};
+  for (const auto& reported : kReported)
+    if (message == reported.message) Say(reported.name);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -10,9 +10,12 @@
 //                               tells each such window the display's new state
 //   wininfo.exe semaphore NAME  "present" or "absent"
 //   wininfo.exe screen          "screen WIDTH HEIGHT"
+//   wininfo.exe display W H     changes the primary's mode to W x H through
+//                               the system: "display RESULT" (0 on success)
 //   wininfo.exe extent FACE PIXELS WEIGHT PITCH TEXT
 //                               "extent CX CY face=CHOSEN" of TEXT in that font
-//   wininfo.exe cursor          "cursor HANDLE" of the cursor now shown
+//   wininfo.exe cursor          "cursor HANDLE shown|hidden": the cursor of the
+//                               foreground thread, and whether it shows
 //   wininfo.exe resources FILE  "string 1 TEXT", "bitmap NAME WxHxBITS",
 //                               "icon ID SIZE...", "manifest ID BYTES",
 //                               "version ID" for what FILE carries
@@ -255,12 +258,22 @@ int main(int argc, char** argv) {
     std::printf("screen %d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     return 0;
   }
+  if (command == "display" && argc == 4) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = DWORD(std::atoi(argv[2]));
+    mode.dmPelsHeight = DWORD(std::atoi(argv[3]));
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    std::printf("display %ld\n", ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr));
+    return 0;
+  }
   if (command == "cursor") {
     // Cursor handles of another process cannot be looked into, only compared.
     CURSORINFO info{};
     info.cbSize = sizeof info;
     GetCursorInfo(&info);
-    std::printf("cursor %lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(info.hCursor)));
+    std::printf("cursor %lu %s\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(info.hCursor)),
+                info.flags & CURSOR_SHOWING ? "shown" : "hidden");
     return 0;
   }
   if (command == "gui" && argc == 3) {

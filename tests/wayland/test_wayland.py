@@ -1,0 +1,224 @@
+#!/usr/bin/python3
+"""quillmere-wayland end to end, each case under a private headless sway:
+every output shows the headless renderer's frames for its own picture, size
+and the same seed (one output, two, one added later, scale 2); the pointer
+and keys follow the saver's rules; swayidle starts it and motion ends it;
+without frame callbacks nothing is composed; signals end it cleanly; and
+every bad surrounding gets one line and its status."""
+
+import os
+import signal
+import subprocess
+import sys
+import time
+import types
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from wayland_harness import Session, binary, descendants, run_cases, wait_for  # noqa: E402
+from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until, ticks_by  # noqa: E402
+
+SEED = 13
+
+
+def gone(pids):
+    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+
+
+def case_frames_on_one_output_without_the_pointer():
+    with Session("one", hide_cursor=False) as s:
+        frames = s.render(s.desktops[0], SEED, 300)
+        saver = s.start_saver(seed=SEED)
+        print("shuffle shots matched ticks", check_intro_and_slide(s, frames, saver, "HEADLESS-1"))
+        assert len(s.boards(saver)) == 1, "not one board process for one output"
+        # A pointer that comes after the photograph: its arrow would spoil the frame.
+        s.pointer().move(300, 200)
+        time.sleep(0.2)
+        shot_tick(s, frames, saver, "HEADLESS-1")
+
+
+def case_frames_on_two_outputs_and_a_click_ends_both():
+    with Session("two", outputs=((512, 384), (400, 300))) as s:
+        mine = [s.render(d, SEED, 200, size) for d, size in zip(s.desktops, s.outputs)]
+        pointer = s.pointer()
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        first = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
+        assert [frames.phase(tick) for frames, tick in zip(mine, first)] == ["intro"] * 2, first
+        time.sleep(0.5)
+        later = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
+        assert later[0] > first[0] and later[1] > first[1], f"ticks {first} then {later}"
+        boards = s.boards(saver)
+        assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
+        pointer.move(512 + 200, 150)
+        pointer.button(1)
+        assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
+        assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
+
+
+def case_output_added_later_is_left_alone():
+    """Its picture, photographed as it appears, would be of an output its
+    wallpaper has not reached yet."""
+    with Session("added") as s:
+        saver = s.start_saver()
+        time.sleep(0.5)
+        s.swaymsg("create_output")
+        time.sleep(1.0)
+        assert len(s.boards(saver)) == 1 and s.is_running(saver)
+
+
+def case_scale_two_draws_at_pixel_size():
+    with Session("scale", outputs=((1024, 768),), scale=2) as s:
+        frames = s.render(s.desktops[0], SEED, 250)
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        first = shot_tick(s, frames, saver, "HEADLESS-1")
+        assert frames.phase(first) == "intro", f"tick {first}"
+        time.sleep(0.5)
+        later = shot_tick(s, frames, saver, "HEADLESS-1")
+        assert later > first, f"ticks {first} then {later}"
+        # The same pixels at another scale: the board goes on as it was.
+        s.swaymsg("output", "HEADLESS-1", "scale", 1)
+        time.sleep(0.5)
+        assert shot_tick(s, frames, saver, "HEADLESS-1") > later, "lost at scale 1"
+
+
+def case_input_rules():
+    with Session("input") as s:
+        frames = s.render(s.desktops[0], SEED, 400)
+        pointer = s.pointer()
+        pointer.move(200, 200)
+        time.sleep(0.3)  # the compositor hides the still cursor before the photograph
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 2.2)  # into the shuffle
+        # A new keyboard's first key may reach the saver as its release alone:
+        # each run leads with a Shift, which does nothing either way.
+        s.wtype("-k", "Shift_L", "-s", "300", "-k", "Control_L", "-s", "100", "-k", "Shift_L")
+        time.sleep(0.2)
+        shot_tick(s, frames, saver, "HEADLESS-1")  # still the course without keys
+        s.wtype("-k", "Shift_L", "-s", "300", "a")
+        # Another tile moves, and the course after it is another: a move
+        # lasts 8 ticks, so six moves on it would all have to agree by chance.
+        time.sleep(1.0)
+        shot = s.shot("HEADLESS-1")
+        with s.paused(saver.pid):
+            assert s.match(shot, frames, 1, ticks_by(saver)) is None, "a key changed nothing"
+
+        for i in range(10):  # ignored, wherever they go
+            pointer.move(20 + 40 * i, 300 - 25 * i)
+        pointer.move(100, 100)  # recorded
+        for x in (150, 300, 400):  # straight right: never ends it
+            pointer.move(x, 100)
+        pointer.move(102, 102)  # 2 pixels on both axes
+        time.sleep(0.3)
+        assert s.is_running(saver), "keys or small moves ended the saver"
+        pointer.move(103, 103)
+        assert s.wait_exit(saver, 2) == 0, "3 pixels on both axes did not end it"
+
+        for button in (1, 2, 3):
+            saver = s.start_saver()
+            time.sleep(0.7)
+            pointer.button(button)
+            assert s.wait_exit(saver, 2) == 0, f"button {button} did not end it"
+
+
+def case_swayidle_starts_it_and_motion_ends_it():
+    with Session("idle") as s:
+        frames = s.render(s.desktops[0], SEED, 150)
+        pointer = s.pointer()
+        idle = s.start(["swayidle", "-w", "timeout", "1", binary("WAYLAND")],
+                       env=dict(s.env, QUILLMERE_SEED=str(SEED)))
+
+        def savers():
+            return [p for p in descendants(idle.pid)
+                    if Path(f"/proc/{p}/cmdline").read_bytes().split(b"\0")[0] == binary("WAYLAND").encode()]
+
+        found = wait_for(savers, 5)
+        assert found, "swayidle started no saver after an idle second"
+        saver = types.SimpleNamespace(pid=found[0], started=time.monotonic())
+        time.sleep(1.0)
+        assert frames.phase(shot_tick(s, frames, saver, "HEADLESS-1")) == "intro"
+        for i in range(11):  # ten ignored, then one recorded
+            pointer.move(150 + 10 * i, 150 + 10 * i)
+        pointer.move(250 + 3, 250 + 3)
+        assert wait_for(lambda: gone([saver.pid]), 3), "pointer motion did not end the saver"
+        assert idle.poll() is None, "swayidle ended with the saver"
+
+
+def case_no_frame_callbacks_no_frames():
+    """This sway's headless outputs refuse `dpms off` ("Failed to commit
+    output"), so the compositor is stopped instead, which withholds frame
+    callbacks just as an output that is off does."""
+    with Session("paused") as s:
+        frames = s.render(s.desktops[0], SEED, 300)
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        before, taken = shot_tick(s, frames, saver, "HEADLESS-1"), time.monotonic()
+        os.kill(s.server.pid, signal.SIGSTOP)
+        try:
+            time.sleep(0.5)
+            processes = [saver.pid, *s.boards(saver)]
+            shares = cpu_percent(processes, 3.0)
+        finally:
+            os.kill(s.server.pid, signal.SIGCONT)
+        print("CPU while no frame callbacks come, percent of a core:", shares)
+        assert max(shares) < 0.3, f"CPU {shares} while the output takes no frames"
+        time.sleep(0.3)
+        after = shot_tick(s, frames, saver, "HEADLESS-1")
+        # Had it run on through the 3.5 s without callbacks, 175 ticks more.
+        running = time.monotonic() - taken - 3.5
+        assert after - before <= running / 0.020 + 10, f"ticks {before} -> {after}"
+        assert after > before, "no frames once callbacks came again"
+
+
+def case_signals_end_it_cleanly():
+    with Session("signals", outputs=((512, 384), (400, 300))) as s:
+        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+            saver = s.start_saver()
+            time.sleep(1.0)
+            boards = s.boards(saver)
+            assert len(boards) == 2
+            status, seconds = s.terminate(saver, number)
+            assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
+            assert saver.stderr.read() == b"", f"{number!r} made it say something"
+            assert gone(boards), f"{number!r}: a board outlived the saver"
+
+
+def case_compositor_gone():
+    with Session("gone", outputs=((512, 384), (400, 300))) as s:
+        saver = s.start_saver()
+        time.sleep(1.0)
+        s.kill(s.server)
+        assert s.wait_exit(saver, 5) == 1
+        lines = saver.stderr.read().decode().splitlines()
+        assert lines == ["quillmere-wayland: lost the connection to the Wayland compositor"], lines
+
+
+def case_bad_surroundings():
+    with Session("bad") as s:
+        fakes = {}
+        for mode in ("no-layer-shell", "protocol-error"):
+            fake = s.start([binary("FAKE_COMPOSITOR"), mode, mode], stdout=subprocess.PIPE)
+            assert fake.stdout.readline().strip() == b"ready"
+            fakes[mode] = dict(s.env, WAYLAND_DISPLAY=mode)
+        unset = {k: v for k, v in s.env.items() if k != "WAYLAND_DISPLAY"}
+        cases = [
+            (["--fullscreen"], s.env, 2, 'unknown option "--fullscreen" (usage: quillmere-wayland'),
+            (["root"], s.env, 2, "unknown option"),
+            ([], unset, 2, "WAYLAND_DISPLAY is not set"),
+            ([], dict(s.env, WAYLAND_DISPLAY="wayland-nowhere"), 2, 'cannot connect to the Wayland compositor "wayland-nowhere"'),
+            ([], dict(s.env, QUILLMERE_SEED="seven"), 2, "QUILLMERE_SEED: not a number"),
+            ([], fakes["no-layer-shell"], 2, "the compositor lacks zwlr_layer_shell_v1"),
+            ([], fakes["protocol-error"], 1, "protocol error 0 on wl_compositor@"),
+        ]
+        for args, env, expected, reason in cases:
+            result = subprocess.run([binary("WAYLAND"), *args], env=env, capture_output=True,
+                                    text=True, timeout=10)
+            lines = result.stderr.splitlines()
+            assert result.returncode == expected, f"{args} {reason}: status {result.returncode}"
+            assert len(lines) == 1 and reason in lines[0], f"{args}: {result.stderr!r}"
+        assert "refused for the test" in lines[0], "the compositor's own words are left out"
+
+
+if __name__ == "__main__":
+    run_cases(globals())

@@ -1,0 +1,160 @@
+"""End-to-end harness for quillmere-wayland: a private headless sway per
+session, run as the unprivileged user that test.sh makes (sway refuses to
+run as root), with a runtime folder of its own, a sample desktop on each
+output (swaybg), screenshots of an output (grim), a virtual pointer and
+wtype's keys. Everything a session starts is ended by its PID on exit.
+
+    with Session("case", outputs=((512, 384), (400, 300))) as s:
+        saver = s.start_saver(seed=5)
+        shot = s.shot("HEADLESS-2")
+        frames = s.render(s.desktops[1], 5, 200, size=(400, 300))
+
+Binaries come from $QUILLMERE_WAYLAND, $QUILLMERE_RENDER, $QUILLMERE_SAMPLE,
+$QUILLMERE_POINTER and $QUILLMERE_FAKE_COMPOSITOR.
+"""
+
+import os
+import pwd
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+import harness  # noqa: E402
+from harness import binary, descendants, run_cases, wait_for  # noqa: E402,F401  (for the test scripts)
+
+USER = "quillmere-test"  # made by test.sh and run.sh
+
+
+def use_native_build():
+    """Points the harness at the programs of build/native: for the scripts."""
+    build = Path(__file__).resolve().parents[2] / "build" / "native"
+    os.environ.update(
+        QUILLMERE_WAYLAND=str(build / "wayland" / "quillmere-wayland"),
+        QUILLMERE_RENDER=str(build / "headless" / "quillmere-render"),
+        QUILLMERE_SAMPLE=str(build / "headless" / "quillmere-sample"),
+        QUILLMERE_POINTER=str(build / "tests" / "wayland" / "virtual_pointer"))
+
+
+class Pointer:
+    """The virtual pointer: positions are on the output layout, in its units."""
+
+    def __init__(self, proc):
+        self.proc = proc
+        assert proc.stdout.readline().strip() == "ready", "the virtual pointer did not start"
+
+    def _say(self, line):
+        self.proc.stdin.write(line + "\n")
+        self.proc.stdin.flush()
+        assert self.proc.stdout.readline().strip() == "ok", f"virtual pointer: {line}"
+
+    def move(self, x, y):
+        self._say(f"move {x} {y}")
+
+    def button(self, number=1):
+        self._say(f"button {number}")
+
+
+class Session(harness.Session):
+    def __init__(self, name, outputs=((512, 384),), scale=1, hide_cursor=True):
+        super().__init__(name, outputs[0])
+        self.outputs, self.scale, self.hide_cursor = outputs, scale, hide_cursor
+        self.names = [f"HEADLESS-{i + 1}" for i in range(len(outputs))]
+
+    def start_server(self):
+        user = pwd.getpwnam(USER)
+        runtime = self.artifact("runtime")
+        runtime.mkdir(mode=0o700)
+        os.chown(runtime, user.pw_uid, user.pw_gid)
+        self.desktops = [self.sample_desktop(size, f"desktop-{i + 1}.png")
+                         for i, size in enumerate(self.outputs)]
+        # Side by side; each output's size and picture come from the config,
+        # written before the output exists.
+        lines, x = [], 0
+        for name, (width, height), desktop in zip(self.names, self.outputs, self.desktops):
+            lines.append(f"output {name} mode --custom {width}x{height} position {x},0 "
+                         f"scale {self.scale} bg {desktop} stretch")
+            x += width // self.scale
+        self.layout = (x, max(h for _, h in self.outputs) // self.scale)
+        # Headless outputs draw the cursor into their pictures, which the
+        # saver photographs: hidden once still, unless a case looks for it.
+        if self.hide_cursor:
+            lines.append("seat * hide_cursor 100")
+        config = self.artifact("sway.conf")
+        config.write_text("\n".join(lines) + "\n")
+        log = open(self.artifact("sway.log"), "w")
+        sway = subprocess.Popen(
+            ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--clear-groups",
+             "env", "-i", f"XDG_RUNTIME_DIR={runtime}", "WLR_BACKENDS=headless",
+             "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "PATH=/usr/bin:/bin",
+             "sway", "-c", str(config)], stdout=log, stderr=log)
+        log.close()
+
+        def sockets():
+            display = [p for p in runtime.glob("wayland-*") if not p.name.endswith(".lock")]
+            ipc = list(runtime.glob("sway-ipc.*.sock"))
+            return (display[0], ipc[0]) if display and ipc else None
+
+        found = wait_for(sockets, 10)
+        if not found:
+            harness.kill(sway)
+            raise RuntimeError(f"sway did not start: see {self.artifact('sway.log')}")
+        self.runtime = runtime
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY=found[0].name,
+                        SWAYSOCK=str(found[1]))
+        for name in ("DISPLAY", "QUILLMERE_SEED"):
+            self.env.pop(name, None)
+        return sway
+
+    def setup(self):
+        for _ in self.names[1:]:
+            self.swaymsg("create_output")
+        for name, desktop in zip(self.names, self.desktops):
+            self.wait_for_picture(name, desktop)
+
+    def wait_for_picture(self, output, picture, timeout=10):
+        """Waits until the output shows exactly `picture`."""
+        wanted = harness.pixels(picture)
+        shown = wait_for(lambda: harness.pixels(self.shot(output)) == wanted, timeout, step=0.2)
+        assert shown, f"{output} does not show {picture}"
+
+    def swaymsg(self, *args):
+        return subprocess.run(["swaymsg", *map(str, args)], env=self.env, check=True,
+                              capture_output=True, text=True, timeout=10).stdout
+
+    def shot(self, output="HEADLESS-1", name=None):
+        self._shots = getattr(self, "_shots", 0) + 1
+        path = self.artifact(name or f"shot-{self._shots}.png")
+        subprocess.run(["grim", "-o", output, str(path)], env=self.env, check=True, timeout=30)
+        return path
+
+    def start(self, args, env=None, **popen):
+        popen.setdefault("stderr", subprocess.PIPE)
+        return super().start(args, env, **popen)
+
+    def start_saver(self, seed=None, args=(), env=None):
+        env = dict(env or self.env)
+        if seed is not None:
+            env["QUILLMERE_SEED"] = str(seed)
+        return self.start([binary("WAYLAND"), *args], env=env)
+
+    def pointer(self):
+        proc = self.start([binary("POINTER"), *self.layout], stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE, text=True)
+        return Pointer(proc)
+
+    def wtype(self, *args):
+        subprocess.run(["wtype", *args], env=self.env, check=True, timeout=10)
+
+    def boards(self, saver):
+        """The pids of the saver's board processes, one per output."""
+        return descendants(saver.pid)
+
+    def terminate(self, proc, number=signal.SIGTERM, timeout=5):
+        """Sends a signal; returns (exit status, seconds until it ended)."""
+        start = time.monotonic()
+        os.kill(proc.pid, number)
+        status = proc.wait(timeout=timeout)
+        return status, time.monotonic() - start

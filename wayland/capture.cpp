@@ -1,0 +1,100 @@
+#include "wayland/capture.h"
+
+#include <memory>
+
+#include "protocols/wlr-screencopy-unstable-v1.h"
+#include "wayland/shared_memory.h"
+
+namespace wayland {
+
+namespace {
+
+struct Copy {
+  wl_shm* shm = nullptr;
+  std::uint32_t version = 0;
+  std::uint32_t format = 0;
+  int width = 0, height = 0, stride = 0;
+  bool offered = false;  // a shared-memory buffer was described
+  bool yInverted = false;
+  enum class State { kDescribing, kCopying, kReady, kFailed } state = State::kDescribing;
+  std::unique_ptr<SharedMemory> memory;
+  wl_buffer* buffer = nullptr;
+};
+
+// The 32-bit layouts whose bytes in memory are B, G, R or R, G, B first.
+bool BlueFirst(std::uint32_t format) {
+  return format == WL_SHM_FORMAT_XRGB8888 || format == WL_SHM_FORMAT_ARGB8888;
+}
+bool RedFirst(std::uint32_t format) {
+  return format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
+}
+
+void StartCopy(Copy& c, zwlr_screencopy_frame_v1* frame) {
+  if (!c.offered || !(BlueFirst(c.format) || RedFirst(c.format)) || c.stride < c.width * 4) {
+    c.state = Copy::State::kFailed;
+    return;
+  }
+  c.memory = std::make_unique<SharedMemory>(c.shm, std::size_t(c.stride) * std::size_t(c.height));
+  c.buffer = c.memory->MakeBuffer(0, c.width, c.height, c.stride, c.format);
+  zwlr_screencopy_frame_v1_copy(frame, c.buffer);
+  c.state = Copy::State::kCopying;
+}
+
+void OnBuffer(void* data, zwlr_screencopy_frame_v1* frame, std::uint32_t format, std::uint32_t width,
+              std::uint32_t height, std::uint32_t stride) {
+  auto& c = *static_cast<Copy*>(data);
+  c.format = format, c.width = int(width), c.height = int(height), c.stride = int(stride);
+  c.offered = true;
+  if (c.version < 3) StartCopy(c, frame);  // no buffer_done comes
+}
+
+void OnFlags(void* data, zwlr_screencopy_frame_v1*, std::uint32_t flags) {
+  static_cast<Copy*>(data)->yInverted = flags & ZWLR_SCREENCOPY_FRAME_V1_FLAGS_Y_INVERT;
+}
+
+void OnReady(void* data, zwlr_screencopy_frame_v1*, std::uint32_t, std::uint32_t, std::uint32_t) {
+  static_cast<Copy*>(data)->state = Copy::State::kReady;
+}
+
+void OnFailed(void* data, zwlr_screencopy_frame_v1*) {
+  static_cast<Copy*>(data)->state = Copy::State::kFailed;
+}
+
+void OnBufferDone(void* data, zwlr_screencopy_frame_v1* frame) {
+  StartCopy(*static_cast<Copy*>(data), frame);
+}
+
+template <typename... Args>
+void Ignore(Args...) {}
+
+const zwlr_screencopy_frame_v1_listener kFrameListener = {
+    OnBuffer, OnFlags, OnReady, OnFailed, Ignore, Ignore, OnBufferDone};
+
+Raster Picture(const Copy& c) {
+  Raster picture(c.width, c.height);
+  const int r = RedFirst(c.format) ? 0 : 2, b = 2 - r;
+  for (int y = 0; y < c.height; ++y) {
+    const std::uint8_t* in = c.memory->Data() + std::size_t(c.yInverted ? c.height - 1 - y : y) * c.stride;
+    std::uint8_t* out = picture.Row(y);
+    for (int x = 0; x < c.width; ++x, in += 4, out += 3) out[0] = in[b], out[1] = in[1], out[2] = in[r];
+  }
+  return picture;
+}
+
+}  // namespace
+
+std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
+                                    wl_shm* shm, wl_output* output) {
+  Copy copy;
+  copy.shm = shm, copy.version = zwlr_screencopy_manager_v1_get_version(manager);
+  zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output(manager, 0, output);
+  zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
+  connection.WaitFor([&] { return copy.state == Copy::State::kReady || copy.state == Copy::State::kFailed; },
+                     "the request for the output's picture");
+  zwlr_screencopy_frame_v1_destroy(frame);
+  if (copy.buffer != nullptr) wl_buffer_destroy(copy.buffer);
+  if (copy.state != Copy::State::kReady) return std::nullopt;
+  return Picture(copy);
+}
+
+}  // namespace wayland

@@ -1,0 +1,19 @@
+#pragma once
+// The picture an output shows, through the wlroots screencopy protocol.
+#include <optional>
+
+#include "core/raster.h"
+#include "wayland/connection.h"
+
+struct wl_output;
+struct wl_shm;
+struct zwlr_screencopy_manager_v1;
+
+namespace wayland {
+
+// The output's picture at its pixel size, without the pointer; nothing if
+// the compositor refuses or offers only a pixel layout this cannot read.
+std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
+                                    wl_shm* shm, wl_output* output);
+
+}  // namespace wayland

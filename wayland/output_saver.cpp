@@ -1,0 +1,162 @@
+#include "wayland/output_saver.h"
+
+#include <algorithm>
+
+#include "core/TMForm.h"
+#include "core/services.h"
+#include "wayland/layer_shell.h"
+#include "protocols/wlr-screencopy-unstable-v1.h"
+#include "wayland/capture.h"
+#include "wayland/connection.h"
+#include "wayland/input.h"
+#include "wayland/presenter.h"
+#include "wayland/wayland_platform.h"
+
+namespace wayland {
+
+namespace {
+
+using MForm_unit::DisplayPower;
+
+// A commit whose frame callback takes this long means the output is off or
+// hidden: the animation waits until callbacks come again.
+constexpr auto kNoCallbacks = std::chrono::milliseconds(250);
+
+template <typename... Args>
+void Ignore(Args...) {}
+
+struct OutputInfo {
+  int scale = 1, pendingScale = 1;
+};
+
+const wl_output_listener kOutputListener = {
+    Ignore, Ignore,
+    [](void* data, wl_output*) {
+      auto* info = static_cast<OutputInfo*>(data);
+      info->scale = std::max(info->pendingScale, 1);
+    },
+    [](void* data, wl_output*, std::int32_t factor) { static_cast<OutputInfo*>(data)->pendingScale = factor; },
+    Ignore, Ignore};
+
+struct LayerState {
+  int width = 0, height = 0;  // in surface units
+  bool configured = false, closed = false;
+};
+
+const zwlr_layer_surface_v1_listener kLayerListener = {
+    [](void* data, zwlr_layer_surface_v1* surface, std::uint32_t serial, std::uint32_t width,
+       std::uint32_t height) {
+      auto* state = static_cast<LayerState*>(data);
+      state->width = std::max(int(width), 1), state->height = std::max(int(height), 1);
+      state->configured = true;
+      zwlr_layer_surface_v1_ack_configure(surface, serial);
+    },
+    [](void* data, zwlr_layer_surface_v1*) { static_cast<LayerState*>(data)->closed = true; }};
+
+template <typename T>
+T* Bind(Connection& connection, const wl_interface& interface, std::uint32_t version,
+        std::uint32_t name = 0) {
+  return static_cast<T*>(connection.Bind(interface, version, name));
+}
+
+// The covering surface: the overlay layer over the whole output, taking the
+// keyboard from every window beneath.
+zwlr_layer_surface_v1* Cover(zwlr_layer_shell_v1* shell, wl_surface* surface, wl_output* output,
+                             LayerState& state) {
+  zwlr_layer_surface_v1* layer = zwlr_layer_shell_v1_get_layer_surface(
+      shell, surface, output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "quillmere");
+  zwlr_layer_surface_v1_set_anchor(layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                              ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                              ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+  zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(
+      layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+  zwlr_layer_surface_v1_add_listener(layer, &kLayerListener, &state);
+  wl_surface_commit(surface);  // no buffer yet: asks for the first configure
+  return layer;
+}
+
+}  // namespace
+
+int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int signalFd) {
+  Connection connection;
+  auto* compositor = Bind<wl_compositor>(connection, wl_compositor_interface, 4);
+  auto* shm = Bind<wl_shm>(connection, wl_shm_interface, 1);
+  auto* shell = Bind<zwlr_layer_shell_v1>(connection, zwlr_layer_shell_v1_interface, 4);
+  auto* copier = Bind<zwlr_screencopy_manager_v1>(connection, zwlr_screencopy_manager_v1_interface, 3);
+  auto* seat = Bind<wl_seat>(connection, wl_seat_interface, 5);
+  auto* output = Bind<wl_output>(connection, wl_output_interface, 4, outputName);
+  if (output == nullptr) return kOutputGone;  // gone between the fork and now
+  if (compositor == nullptr || shm == nullptr || shell == nullptr)
+    throw BadSurroundings("the compositor withdrew what the saver needs");
+  bool outputGone = false;
+  connection.onGlobalRemoved = [&](std::uint32_t name) { outputGone |= name == outputName; };
+  OutputInfo info;
+  wl_output_add_listener(output, &kOutputListener, &info);
+  // Listening from the start: an event to an object without a listener is lost.
+  MForm_unit::TMForm form;
+  form.Seed = seed;
+  Input input(seat, form);
+  connection.Roundtrip();
+
+  // The picture first: nothing of ours is on this output yet.
+  SetDesktop(copier ? CaptureOutput(connection, copier, shm, output) : std::nullopt);
+  wl_surface* surface = wl_compositor_create_surface(compositor);
+  LayerState layer;
+  zwlr_layer_surface_v1* cover = Cover(shell, surface, output, layer);
+  connection.WaitFor([&] { return layer.configured || layer.closed; }, "the saver's surface");
+  if (layer.closed) return kOutputGone;
+
+  Presenter presenter(shm, surface, wl_compositor_get_version(compositor) >= 4);
+  BindOutput(&presenter, &input);
+  // The board is the surface's size times the output's scale, in pixels.
+  int width = 0, height = 0, scale = 0;
+  const auto follow = [&] {  // true if the pixel size changed
+    const int w = layer.width * info.scale, h = layer.height * info.scale;
+    if (w == width && h == height && info.scale == scale) return false;
+    const bool pixels = w != width || h != height;
+    width = w, height = h, scale = info.scale;
+    presenter.Resize(width, height, scale);
+    input.SetScale(scale);
+    return pixels;
+  };
+  follow();
+  form.FormCreate(width, height);
+  platform::EnableTimer(true);
+  form.FormActivate();
+
+  int status = kEnded;
+  while (!CloseRequested()) {
+    if (layer.closed || outputGone) {
+      status = kOutputGone;
+      break;
+    }
+    if (follow()) form.FormResize(width, height);
+    const auto now = Clock::now();
+    const auto waiting = presenter.WaitingSince();
+    if (form.DisplayOff && !waiting)
+      form.FormDisplayPower(DisplayPower::On);
+    else if (!form.DisplayOff && waiting && now - *waiting >= kNoCallbacks)
+      form.FormDisplayPower(DisplayPower::Off);
+    input.Repeat(now);
+    const auto due = TimerDeadline();
+    if (due && now >= *due) {
+      form.MTimerTimer();
+      continue;
+    }
+    // Woken for the tick, a key's repeat or the frame callback overdue.
+    auto until = due.value_or(Clock::time_point::max());
+    until = std::min(until, input.RepeatDue().value_or(Clock::time_point::max()));
+    if (!form.DisplayOff && waiting) until = std::min(until, *waiting + kNoCallbacks);
+    if (connection.Wait(until == Clock::time_point::max() ? std::nullopt : std::optional(until), signalFd))
+      break;
+  }
+  platform::EnableTimer(false);
+  form.FormClose();
+  BindOutput(nullptr, nullptr);
+  zwlr_layer_surface_v1_destroy(cover);
+  wl_surface_destroy(surface);
+  return status;
+}
+
+}  // namespace wayland
