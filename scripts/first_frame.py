@@ -32,13 +32,14 @@ def first_frame(size, road):
         if road == "capture":
             s.set_root_picture(picture)
             return s.first_tile_frames(s.start(["/s"]))[0]
-        s.open_desktop()  # as Windows has it ready before it starts a saver
+        desktop = "Screen-saver,%dx%d" % size
+        s.open_desktop(desktop)
         if "JPEG" in road:
             jpeg = s.artifact("wallpaper.jpg")
             subprocess.run(["convert", str(picture), "-quality", "90", str(jpeg)], check=True)
             s.reg_add(DESKTOP_KEY, "Wallpaper", windows_path(jpeg))
             s.reg_add(DESKTOP_KEY, "WallpaperStyle", "10")
-        return s.first_tile_frames(s.start_on_desktop(["/s"]))[0]
+        return s.first_tile_frames(s.start(["/s"], desktop=desktop))[0]
 
 
 def main():

@@ -83,29 +83,26 @@ TEST(SmoothStretch, AveragesWhenShrinkingInterpolatesWhenEnlargingCopiesAtItsOwn
 }
 
 TEST(SmoothStretch, ReadsOnlyTheRowsAndColumnsItNeedsTopToBottomOnce) {
-  // A 200 x 150 area of which the 40 x 30 target shows x 100..139, y 60..89.
-  constexpr Rect kArea{-100, -60, 100, 90};
+  // Of a 200 x 150 area the 40 x 30 target shows x 100..139, y 60..89, which
+  // need these source rows [first, last] and columns [left, right).
   struct Case {
-    int width, height;
-    int firstRow, lastRow, left, right;  // what is needed, worked by hand
+    int width, height, first, last, left, right;
   } cases[] = {
       {200, 150, 60, 89, 100, 140},    // its own size
       {100, 75, 29, 45, 49, 71},       // enlarged: centres 29.75 to 44.25, 49.75 to 69.25
       {400, 300, 120, 179, 200, 280},  // halved: two source pixels each
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.width);
     std::vector<int> rows, expected;
     Raster target(40, 30);
-    SmoothStretch(target, kArea, c.width, c.height,
+    SmoothStretch(target, {-100, -60, 100, 90}, c.width, c.height,
                   [&](int y, int left, int count, std::uint8_t* into) {
                     rows.push_back(y);
-                    EXPECT_EQ(left, c.left);
-                    EXPECT_EQ(left + count, c.right);
+                    EXPECT_EQ(std::pair(left, left + count), std::pair(c.left, c.right));
                     std::fill(into, into + 3 * count, 0);
                   });
-    for (int y = c.firstRow; y <= c.lastRow; ++y) expected.push_back(y);
-    EXPECT_EQ(rows, expected);
+    for (int y = c.first; y <= c.last; ++y) expected.push_back(y);
+    EXPECT_EQ(rows, expected) << c.width;
   }
 }
 

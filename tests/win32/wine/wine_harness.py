@@ -23,9 +23,9 @@ windows(title) lists matching windows now (wininfo, windows and wait_window
 take desktop="Name,WxH" for a Wine desktop of that name), find_window(title)
 the first or None, cursor() (a handle to compare), cursor_shown(),
 hold_button(button), windows_path(path), semaphore_present(name),
-open_desktop() makes a desktop of its own and start_on_desktop(args) runs
-the saver there (as Windows does at idle), first_tile_frames(proc) waits for
-its first intro frame, reg_add(key, name, data) writes the prefix's registry,
+open_desktop("Name,WxH") makes a Wine desktop that start(args, desktop=...)
+runs programs in, first_tile_frames(proc) waits for the saver's first intro
+frame, reg_add(key, name, data) writes the prefix's registry,
 set_root_picture(png), load_image(path), is_running(proc), kill(proc),
 browser_log() (URLs the shell opened), artifact(name) (a path kept after the
 run). A Session owns everything it starts and ends it by PID on exit.
@@ -339,33 +339,30 @@ class Session(harness.Session):
         shutil.rmtree(self.prefix, ignore_errors=True)
 
     # --- processes ---
-    def start(self, args, exe=None, **popen):
-        """Starts quillmere.scr (or exe) with args under Wine; returns a Popen."""
+    def start(self, args, exe=None, desktop=None, **popen):
+        """Starts quillmere.scr (or exe) with args under Wine, in the Wine
+        desktop `desktop` ("Name,WxH") if given; returns a Popen."""
+        if desktop:
+            return self.start([f"/desktop={desktop}", windows_path(exe or scr_path()), *args],
+                              exe="explorer", **popen)
         return super().start([self.loader, exe or scr_path(), *args], **popen)
 
     def start_host(self, name, args, **popen):
         return self.start([str(a) for a in args], exe=host_path(name), **popen)
 
-    def open_desktop(self, desktop="Screen-saver"):
-        """A Windows desktop of that name and the screen's size, made ready
-        as Windows makes one for a saver; Wine shows it as one X window."""
-        width, height = self.screen
-        self.start([f"/desktop={desktop},{width}x{height}"], exe="explorer")
-        shown = lambda: self._x("xdotool", "search", "--name", f"^{desktop} - Wine desktop$",
-                                check=False).returncode == 0
-        if not harness.wait_for(shown, 30):
-            raise TimeoutError(f"no desktop {desktop!r} after 30 s")
-
-    def start_on_desktop(self, args, desktop="Screen-saver"):
-        """Starts quillmere.scr on that desktop (made now, if it is not
-        open), as Windows starts a saver at idle."""
-        width, height = self.screen
-        return self.start([f"/desktop={desktop},{width}x{height}", windows_path(scr_path()),
-                           *args], exe="explorer")
+    def open_desktop(self, desktop):
+        """Makes the Wine desktop `desktop` ("Name,WxH") and waits for its
+        window, as Windows has a desktop ready before it starts a saver there."""
+        self.start([f"/desktop={desktop}"], exe="explorer")
+        name = desktop.split(",")[0]
+        if not harness.wait_for(lambda: self._x("xdotool", "search", "--name",
+                                                f"^{name} - Wine desktop$", check=False)
+                                .returncode == 0, 30):
+            raise TimeoutError(f"no desktop {name!r} after 30 s")
 
     def first_tile_frames(self, proc, timeout=60):
         """(seconds since proc started, xwd dump) of the first screenshot
-        that shows the intro's frames. (On a desktop that is open, proc is a
+        that shows the intro's frames. (In an open Wine desktop, proc is a
         launcher that ends at once.)"""
         width, height = self.screen
         while time.monotonic() < proc.started + timeout:
@@ -376,18 +373,21 @@ class Session(harness.Session):
                 return (before + time.monotonic()) / 2 - proc.started, shot.stdout
         raise TimeoutError(f"no tile frames within {timeout} s")
 
-    def reg_add(self, key, name, data, attempts=4):
+    def reg_add(self, key, name, data):
         """A string value in the prefix's registry."""
-        # Like the probe, reg now and then never gets going; a fresh one does.
+        self._patiently([self.loader, "reg", "add", key, "/v", name, "/d", str(data), "/f"],
+                        attempts=4, timeout=15)
+
+    def _patiently(self, command, attempts, timeout):
+        """command's output. Now and then a program started while another of
+        the prefix is still starting up never gets going; a fresh one does."""
         for attempt in range(attempts):
             try:
-                subprocess.run([self.loader, "reg", "add", key, "/v", name, "/d", str(data),
-                                "/f"], env=self.env, capture_output=True, check=True,
-                               timeout=15 if attempt + 1 < attempts else 60)
-                return
+                return subprocess.run(command, env=self.env, capture_output=True, text=True,
+                                      timeout=timeout if attempt + 1 < attempts else 30).stdout
             except subprocess.TimeoutExpired:
                 continue
-        raise TimeoutError(f"reg add {key} {name} does not answer")
+        raise TimeoutError(f"{command[1:]} does not answer")
 
     # --- Win32's view, through the wininfo helper ---
     def wininfo(self, *args, attempts=5, desktop=None):
@@ -396,17 +396,7 @@ class Session(harness.Session):
         command = [self.loader, str(host_path("wininfo"))]
         if desktop:
             command[1:] = ["explorer", f"/desktop={desktop}", windows_path(host_path("wininfo"))]
-        # Now and then a probe started while another program of the prefix is
-        # still starting up never gets going; a fresh one does.
-        for attempt in range(attempts):
-            try:
-                result = subprocess.run([*command, *map(str, args)],
-                                        env=self.env, capture_output=True, text=True,
-                                        timeout=3 if attempt + 1 < attempts else 30)
-                return result.stdout
-            except subprocess.TimeoutExpired:
-                continue
-        raise TimeoutError(f"wininfo {args} does not answer")
+        return self._patiently([*command, *map(str, args)], attempts, timeout=3)
 
     def windows(self, title, desktop=None):
         found = []
