@@ -9,9 +9,10 @@
 namespace platform {
 
 // The primary screen is photographed once when opened, read in tile-sized
-// pieces of that one picture, and closed. Opening answers false when the
-// picture cannot show the user's desktop (the saver runs on a desktop of its
-// own, or the capture failed).
+// pieces of that one picture, and closed. Where the screen cannot show the
+// user's desktop (the saver runs on a desktop of its own, or the capture
+// failed), a platform may give a picture of its own instead (Windows: the
+// user's wallpaper); opening answers false when it has none.
 bool OpenScreen();
 // Copies the screen rectangle at (left, top) of the raster's own size into it.
 void CopyScreenRect(int left, int top, Raster& into);
