@@ -1,12 +1,12 @@
 #include "win32/win32_platform.h"
 
-#include <optional>
 #include <vector>
 
 #include "core/services.h"
 #include "win32/win32_services.h"
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
+#include "core/screen_picture.h"
 #include "core/xrgb.h"
 #include "win32/desktop_picture.h"
 
@@ -18,13 +18,12 @@ HWND saverWindow = nullptr;
 HDC windowDc = nullptr;  // the class's own DC (CS_OWNDC), valid while the window lives
 bool timerEnabled = false;
 
-// The desktop as the saver first saw it, kept for the life of the process:
-// after a display change the board is cut from it again, never from a
-// capture of the saver itself. Empty where neither the user's desktop nor
-// their wallpaper was seen.
-std::optional<Raster> desktop;
+// The desktop as the saver first saw it (or the wallpaper, where the screen
+// did not show it), taken at the first board and kept for the life of the
+// process: after a display change the board is cut from it again, never
+// from a capture of the saver itself.
+ScreenPicture screen;
 bool desktopTaken = false;
-Raster screen;  // the desktop at the window's size, where that differs
 
 // What the window was last sent, as 32-bit words: the display's own layout,
 // which the system then copies as it is, instead of widening 24-bit pixels
@@ -50,23 +49,13 @@ bool TimerTickWanted() {
 namespace platform {
 
 bool OpenScreen() {
-  if (!desktopTaken) desktop = win32::DesktopPicture(), desktopTaken = true;
-  if (!desktop) return false;
-  const int width = MForm_unit::ScreenWidth, height = MForm_unit::ScreenHeight;
-  if (desktop->Width() != width || desktop->Height() != height) {
-    // Nearest neighbour, as the core stretches.
-    screen = Raster(width, height);
-    screen.StretchDraw({0, 0, width, height}, *desktop);
-  }
-  return true;
+  if (!desktopTaken) screen.Keep(win32::DesktopPicture()), desktopTaken = true;
+  return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight);
 }
 
-void CopyScreenRect(int left, int top, Raster& into) {
-  const Raster& from = screen.Width() ? screen : *desktop;
-  into.Copy({0, 0, into.Width(), into.Height()}, from, left, top);
-}
+void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
 
-void CloseScreen() { screen = Raster(); }
+void CloseScreen() { screen.Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
   const int stride = frame.Width() * 4;
