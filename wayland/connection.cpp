@@ -105,7 +105,7 @@ void Connection::Check(int result) {
   throw ConnectionFailed(line);
 }
 
-bool Connection::Wait(std::optional<Clock::time_point> until, int fd) {
+bool Connection::Wait(std::optional<Clock::time_point> until, int fd, bool woken) {
   while (wl_display_prepare_read(display_) != 0) Check(wl_display_dispatch_pending(display_));
   // A full socket takes the rest once the compositor has read some.
   const bool unsent = wl_display_flush(display_) < 0 && errno == EAGAIN;
@@ -114,13 +114,14 @@ bool Connection::Wait(std::optional<Clock::time_point> until, int fd) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now());
     timeout = int(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
   }
-  pollfd waits[2] = {{wl_display_get_fd(display_), short(POLLIN | (unsent ? POLLOUT : 0)), 0},
-                     {fd, POLLIN, 0}};
+  const short events = short((woken ? POLLIN : 0) | (unsent ? POLLOUT : 0));
+  pollfd waits[2] = {{wl_display_get_fd(display_), events, 0}, {fd, POLLIN, 0}};
   if (poll(waits, fd < 0 ? 1 : 2, timeout) < 0 && errno != EINTR) {
     wl_display_cancel_read(display_);
     throw ConnectionFailed(std::string("poll: ") + std::strerror(errno));
   }
-  if (waits[0].revents & (POLLIN | POLLHUP | POLLERR))
+  // Unwoken, what came meanwhile is read all the same: the read never blocks.
+  if (!woken || waits[0].revents & (POLLIN | POLLHUP | POLLERR))
     Check(wl_display_read_events(display_));
   else
     wl_display_cancel_read(display_);

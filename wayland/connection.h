@@ -58,10 +58,10 @@ class Connection {
   // Called for globals that go.
   std::function<void(std::uint32_t name)> onGlobalRemoved;
 
-  // Sends what is queued, waits until the compositor sends something, `fd`
-  // (if not -1) is readable or `until` passes, and dispatches what came.
-  // Returns whether `fd` is readable.
-  bool Wait(std::optional<Clock::time_point> until, int fd = -1);
+  // Sends what is queued, waits until the compositor sends something (if
+  // `woken`), `fd` (if not -1) is readable or `until` passes, and dispatches
+  // what came. Returns whether `fd` is readable.
+  bool Wait(std::optional<Clock::time_point> until, int fd = -1, bool woken = true);
   // Waits until `done` holds; throws ConnectionFailed after `limit`.
   void WaitFor(const std::function<bool()>& done, const char* what,
                Clock::duration limit = std::chrono::seconds(5));

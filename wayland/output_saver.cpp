@@ -144,11 +144,15 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
       form.MTimerTimer();
       continue;
     }
-    // Woken for the tick, a key's repeat or the frame callback overdue.
+    // Woken for the tick, a key's repeat or the frame callback overdue. While
+    // the timer runs, what the compositor sends waits for the next of those,
+    // never more than a tick: one wake-up a tick, not one more for each
+    // frame callback and buffer release.
     auto until = due.value_or(Clock::time_point::max());
     until = std::min(until, input.RepeatDue().value_or(Clock::time_point::max()));
     if (!form.DisplayOff && waiting) until = std::min(until, *waiting + kNoCallbacks);
-    if (connection.Wait(until == Clock::time_point::max() ? std::nullopt : std::optional(until), signalFd))
+    if (connection.Wait(until == Clock::time_point::max() ? std::nullopt : std::optional(until), signalFd,
+                        !due))
       break;
   }
   platform::EnableTimer(false);
