@@ -84,11 +84,14 @@ void Input::OnMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fi
 
 void Input::OnButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
                      std::uint32_t state) {
-  auto& form = static_cast<Input*>(data)->form_;
-  if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-    form.FormMouseDown();
-  else
-    form.FormClick();
+  auto* self = static_cast<Input*>(data);
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
+    ++self->buttonsHeld_;
+    self->form_.FormMouseDown();
+  } else {
+    self->buttonsHeld_ = std::max(self->buttonsHeld_ - 1, 0);
+    self->form_.FormClick();
+  }
 }
 
 void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {

@@ -29,6 +29,8 @@ class Input {
   // the next repeat is due, and the repeats due by `now`.
   std::optional<Clock::time_point> RepeatDue() const { return repeatDue_; }
   void Repeat(Clock::time_point now);
+  // Buttons pressed over the surface and not yet let go.
+  int ButtonsHeld() const { return buttonsHeld_; }
 
   // The seat's word, through the listeners.
   static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
@@ -59,6 +61,7 @@ class Input {
   bool hidden_ = false;
   std::uint32_t enterSerial_ = 0;
   bool inside_ = false;
+  int buttonsHeld_ = 0;
   xkb_context* context_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* state_ = nullptr;

@@ -126,10 +126,18 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   form.FormActivate();
 
   int status = kEnded;
-  while (!CloseRequested()) {
+  while (true) {
     if (layer.closed || outputGone) {
       status = kOutputGone;
       break;
+    }
+    if (CloseRequested()) {
+      // Ended by a press, the surface stays until every button is up again,
+      // so that the release reaches nothing beneath.
+      if (input.ButtonsHeld() == 0) break;
+      platform::EnableTimer(false);
+      if (connection.Wait(std::nullopt, signalFd)) break;
+      continue;
     }
     if (follow()) form.FormResize(width, height);
     const auto now = Clock::now();

@@ -51,7 +51,11 @@ def case_frames_on_two_outputs_and_a_click_ends_both():
         boards = s.boards(saver)
         assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
         pointer.move(512 + 200, 150)
-        pointer.button(1)
+        # The press ends it once let go, so the release reaches nothing beneath.
+        pointer.button(1, "press")
+        time.sleep(0.5)
+        assert s.is_running(saver), "the saver ended before the button was let go"
+        pointer.button(1, "release")
         assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
         assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
 

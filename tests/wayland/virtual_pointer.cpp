@@ -4,6 +4,7 @@
 // once the compositor has handled it:
 //   move X Y     the pointer to (X, Y) of the W x H output layout
 //   button N     button N (1 left, 2 middle, 3 right) pressed and released
+//   press N, release N   the one or the other
 #include <linux/input-event-codes.h>
 #include <wayland-client.h>
 
@@ -67,11 +68,14 @@ int main(int argc, char** argv) {
     time += 10;
     if (command == "move") {
       zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
-    } else if (command == "button") {
+    } else if (command == "button" || command == "press" || command == "release") {
       const std::uint32_t button = x == 3 ? BTN_RIGHT : x == 2 ? BTN_MIDDLE : BTN_LEFT;
-      zwlr_virtual_pointer_v1_button(pointer, time, button, WL_POINTER_BUTTON_STATE_PRESSED);
-      zwlr_virtual_pointer_v1_frame(pointer);
-      zwlr_virtual_pointer_v1_button(pointer, time + 5, button, WL_POINTER_BUTTON_STATE_RELEASED);
+      if (command != "release") {
+        zwlr_virtual_pointer_v1_button(pointer, time, button, WL_POINTER_BUTTON_STATE_PRESSED);
+        zwlr_virtual_pointer_v1_frame(pointer);
+      }
+      if (command != "press")
+        zwlr_virtual_pointer_v1_button(pointer, time + 5, button, WL_POINTER_BUTTON_STATE_RELEASED);
     } else {
       std::fprintf(stderr, "virtual_pointer: unknown command \"%s\"\n", line.c_str());
       return 2;

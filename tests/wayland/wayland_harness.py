@@ -53,8 +53,9 @@ class Pointer:
     def move(self, x, y):
         self._say(f"move {x} {y}")
 
-    def button(self, number=1):
-        self._say(f"button {number}")
+    def button(self, number=1, action="button"):
+        """Pressed and released; or with action "press" or "release", one of the two."""
+        self._say(f"{action} {number}")
 
 
 class Session(harness.Session):
