@@ -4,6 +4,7 @@ from screenshots. Every desktop pixel has its own colour, so a cell of a
 screenshot tells which piece of the desktop it shows."""
 
 import subprocess
+import threading
 import time
 
 from wine_harness import Image, Session, run_cases
@@ -148,18 +149,30 @@ def watch_intro(session, desktop, proc, seconds=2.5):
     desktop untouched or an intro frame (check_intro): never a black or
     half-painted screen, so the first thing painted is the desktop. The
     lines grow, at the pace of a 20 ms tick. Returns the line lengths seen."""
-    raws, appeared = [], None
-    deadline = time.monotonic() + 20
-    while appeared is None or time.monotonic() < appeared + seconds:
-        assert time.monotonic() < deadline, "the saver's window never appeared"
-        assert session.is_running(proc), "the saver ended"
-        before = time.monotonic()
-        raw = raw_screenshot(session)
-        raws.append(((before + time.monotonic()) / 2, raw))  # taken some time in between
-        if appeared is None:
+    # Screenshots go on in a thread of their own: asking Wine about the
+    # window now and then takes seconds, which must not leave the intro unseen.
+    raws, done = [], threading.Event()
+
+    def shoot():
+        while not done.is_set():
+            before = time.monotonic()
+            raw = raw_screenshot(session)
+            raws.append(((before + time.monotonic()) / 2, raw))  # taken some time in between
+
+    shooter = threading.Thread(target=shoot)
+    shooter.start()
+    try:
+        deadline = time.monotonic() + 20
+        while True:
+            assert time.monotonic() < deadline, "the saver's window never appeared"
+            assert session.is_running(proc), "the saver ended"
             window = session.find_window(TITLE)
             if window is not None and window.visible:
-                appeared = time.monotonic()
+                break
+        time.sleep(seconds)
+    finally:
+        done.set()
+        shooter.join()
     lengths, seen = [], []
     for taken, raw in raws:
         shot = decode(raw)
