@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "win32/wallpaper.h"
 #include "win32/win32_services.h"
 
 namespace win32 {
@@ -45,11 +44,6 @@ std::optional<Raster> PhotographDesktop() {
   }
   if (section != nullptr) DeleteObject(section);
   return picture;
-}
-
-std::optional<Raster> DesktopPicture() {
-  std::optional<Raster> picture = PhotographDesktop();
-  return picture ? picture : WallpaperPicture();
 }
 
 }  // namespace win32

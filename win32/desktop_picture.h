@@ -1,7 +1,6 @@
 #pragma once
 // The user's desktop as the saver first sees it: photographed from the
-// primary screen while nothing of the saver's is shown yet, or, where the
-// screen cannot show it, their wallpaper.
+// primary screen while nothing of the saver's is shown yet.
 #include <optional>
 
 #include "core/raster.h"
@@ -11,9 +10,5 @@ namespace win32 {
 // The primary screen as it is now; empty when it cannot show the user's
 // desktop (the saver runs on a desktop of its own) or the copy failed.
 std::optional<Raster> PhotographDesktop();
-
-// The board's picture: the screen where it shows the user's desktop, else
-// the user's wallpaper as Windows lays it out; empty when neither is there.
-std::optional<Raster> DesktopPicture();
 
 }  // namespace win32

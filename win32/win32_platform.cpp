@@ -1,5 +1,6 @@
 #include "win32/win32_platform.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/services.h"
@@ -9,6 +10,7 @@
 #include "core/screen_picture.h"
 #include "core/xrgb.h"
 #include "win32/desktop_picture.h"
+#include "win32/wallpaper.h"
 
 namespace {
 
@@ -24,6 +26,29 @@ bool timerEnabled = false;
 // from a capture of the saver itself.
 ScreenPicture screen;
 bool desktopTaken = false;
+// Where that was the wallpaper, the screen's size it was laid out for: a
+// display change lays it out again, as Windows does (a centred or tiled
+// picture keeps its own size on a larger screen).
+std::optional<SIZE> wallpaperScreen;
+
+SIZE PrimaryScreen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+void TakeDesktop() {
+  std::optional<Raster> picture = win32::PhotographDesktop();
+  if (!picture) {
+    wallpaperScreen = PrimaryScreen();
+    picture = win32::WallpaperPicture();
+  }
+  screen.Keep(std::move(picture));
+}
+
+void LayOutWallpaperAgain() {
+  const SIZE now = PrimaryScreen();
+  if (now.cx == wallpaperScreen->cx && now.cy == wallpaperScreen->cy) return;
+  wallpaperScreen = now;
+  // One that no longer decodes leaves the old layout to be stretched.
+  if (std::optional<Raster> wallpaper = win32::WallpaperPicture()) screen.Keep(std::move(wallpaper));
+}
 
 // What the window was last sent, as 32-bit words: the display's own layout,
 // which the system then copies as it is, instead of widening 24-bit pixels
@@ -49,7 +74,10 @@ bool TimerTickWanted() {
 namespace platform {
 
 bool OpenScreen() {
-  if (!desktopTaken) screen.Keep(win32::DesktopPicture()), desktopTaken = true;
+  if (!desktopTaken)
+    TakeDesktop(), desktopTaken = true;
+  else if (wallpaperScreen)
+    LayOutWallpaperAgain();
   return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight);
 }
 

@@ -14,6 +14,7 @@ from wine_harness import Image, Session, load_image, run_cases, scr_path, window
 import harness
 from harness import COVER_BUTTONS, edge_walk, wait_for
 from test_run import LAVENDER, TITLE, Board, desktop_colour, make_desktop
+from test_wallpaper import BACKGROUND, noise
 from test_window import start_passer_by, tell
 
 FLAGS = 0x8 | 0x80 | 0x8000000  # WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_NOACTIVATE
@@ -151,16 +152,28 @@ def framed_cells(shot, picture):
                for c in range(8) for r in range(8))
 
 
-def case_display_change():
+def centred(picture, width, height, background):
+    """The screen Windows shows for a wallpaper centred on it."""
+    left, top = (width - picture.width) // 2, (height - picture.height) // 2
+    rows = [bytes(background) * width for _ in range(height)]
+    for y in range(picture.height):
+        row = picture.crop(0, y, picture.width, 1).data
+        rows[top + y] = rows[top + y][:3 * left] + row + rows[top + y][3 * (left + picture.width):]
+    return Image(width, height, b"".join(rows))
+
+
+def change_display(name, setup):
     """A display change that Wine makes itself: in a Wine desktop of
     1024 x 768 (whose display lists fixed modes), a program sets 800 x 600
     and then 1024 x 768 again. Each time the saver window covers the new
     screen, and all of it shows the board, cut again at the new size from
-    the picture the saver started with (here the sample desktop, the saver's
-    desktop not being the user's)."""
+    what the saver started with, the saver's desktop not being the user's:
+    the sample desktop, or the wallpaper laid out afresh for the new screen.
+    `setup(s)` sets that up and gives the screen expected at a size."""
     desktop = "Saver,1024x768"
-    with Session("display-change", screen=(1280, 1024)) as s:
+    with Session(name, screen=(1280, 1024)) as s:
         s.move_mouse(900, 700)  # where 800 x 600 moves it
+        expected = setup(s)
         proc = s.start([f"/desktop={desktop}", windows_path(scr_path()), "/s"], exe="explorer")
         # A program started in the desktop while it is still being made can
         # hang: the first is asked for once the saver's X window is there.
@@ -172,12 +185,33 @@ def case_display_change():
                                   predicate=lambda w: w.rect == (0, 0, width, height))
             assert saver.client == (width, height), saver.client
             time.sleep(3.0)  # past the intro the board starts again
-            sample = s.artifact(f"sample-{width}.png")
-            subprocess.run([os.environ["QUILLMERE_SAMPLE"], f"{width}x{height}", sample], check=True)
             shot = s.screenshot().crop(0, 0, width, height)
-            framed = framed_cells(shot, load_image(sample))
+            framed = framed_cells(shot, expected(width, height))
             assert framed >= 58, f"at {width} x {height} only {framed} cells show framed tiles"
             assert s.is_running(proc)
+
+
+def case_display_change():
+    def sample(s):
+        def expected(width, height):
+            path = s.artifact(f"sample-{width}.png")
+            subprocess.run([os.environ["QUILLMERE_SAMPLE"], f"{width}x{height}", path], check=True)
+            return load_image(path)
+        return expected
+    change_display("display-change", sample)
+
+
+def case_display_change_centred_wallpaper():
+    def wallpaper(s):
+        path = s.artifact("wallpaper.png")
+        noise(300, 200).save(path)
+        s.reg_add(r"HKCU\Control Panel\Colors", "Background", "%d %d %d" % BACKGROUND)
+        for name, value in ("Wallpaper", windows_path(path)), ("WallpaperStyle", "0"), \
+                           ("TileWallpaper", "0"):
+            s.reg_add(r"HKCU\Control Panel\Desktop", name, value)
+        picture = load_image(path)
+        return lambda width, height: centred(picture, width, height, BACKGROUND)
+    change_display("display-change-wallpaper", wallpaper)
 
 
 def moving(s, seconds):
