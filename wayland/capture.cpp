@@ -1,6 +1,8 @@
 #include "wayland/capture.h"
 
+#include <cstdint>
 #include <memory>
+#include <stdexcept>
 
 #include "protocols/wlr-screencopy-unstable-v1.h"
 #include "wayland/shared_memory.h"
@@ -8,6 +10,8 @@
 namespace wayland {
 
 namespace {
+
+constexpr auto kAnswerLimit = std::chrono::seconds(5);
 
 struct Copy {
   wl_shm* shm = nullptr;
@@ -30,11 +34,17 @@ bool RedFirst(std::uint32_t format) {
 }
 
 void StartCopy(Copy& c, zwlr_screencopy_frame_v1* frame) {
-  if (!c.offered || !(BlueFirst(c.format) || RedFirst(c.format)) || c.stride < c.width * 4) {
+  const bool readable = c.offered && (BlueFirst(c.format) || RedFirst(c.format)) && c.width > 0 &&
+                        c.height > 0 && std::int64_t(c.stride) >= std::int64_t(c.width) * 4;
+  try {
+    if (readable)
+      c.memory = std::make_unique<SharedMemory>(c.shm, std::size_t(c.stride) * std::size_t(c.height));
+  } catch (const std::runtime_error&) {  // too large, or no memory for it
+  }
+  if (c.memory == nullptr) {
     c.state = Copy::State::kFailed;
     return;
   }
-  c.memory = std::make_unique<SharedMemory>(c.shm, std::size_t(c.stride) * std::size_t(c.height));
   c.buffer = c.memory->MakeBuffer(0, c.width, c.height, c.stride, c.format);
   zwlr_screencopy_frame_v1_copy(frame, c.buffer);
   c.state = Copy::State::kCopying;
@@ -43,7 +53,9 @@ void StartCopy(Copy& c, zwlr_screencopy_frame_v1* frame) {
 void OnBuffer(void* data, zwlr_screencopy_frame_v1* frame, std::uint32_t format, std::uint32_t width,
               std::uint32_t height, std::uint32_t stride) {
   auto& c = *static_cast<Copy*>(data);
-  c.format = format, c.width = int(width), c.height = int(height), c.stride = int(stride);
+  // Sizes past what an int holds read as none, and fail the copy.
+  const auto size = [](std::uint32_t value) { return value <= INT32_MAX ? int(value) : 0; };
+  c.format = format, c.width = size(width), c.height = size(height), c.stride = size(stride);
   c.offered = true;
   if (c.version < 3) StartCopy(c, frame);  // no buffer_done comes
 }
@@ -89,11 +101,13 @@ std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_mana
   copy.shm = shm, copy.version = zwlr_screencopy_manager_v1_get_version(manager);
   zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output(manager, 0, output);
   zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
-  connection.WaitFor([&] { return copy.state == Copy::State::kReady || copy.state == Copy::State::kFailed; },
-                     "the request for the output's picture");
+  // A compositor that never answers leaves the sample desktop, as one that refuses.
+  const auto until = Clock::now() + kAnswerLimit;
+  while (copy.state != Copy::State::kReady && copy.state != Copy::State::kFailed && Clock::now() < until)
+    connection.Wait(until);
   zwlr_screencopy_frame_v1_destroy(frame);
   if (copy.buffer != nullptr) wl_buffer_destroy(copy.buffer);
-  if (copy.state != Copy::State::kReady) return std::nullopt;
+  if (copy.state != Copy::State::kReady || copy.memory == nullptr) return std::nullopt;
   return Picture(copy);
 }
 

@@ -12,7 +12,8 @@ struct zwlr_screencopy_manager_v1;
 namespace wayland {
 
 // The output's picture at its pixel size, without the pointer; nothing if
-// the compositor refuses or offers only a pixel layout this cannot read.
+// the compositor refuses, does not answer within seconds, or offers only a
+// pixel layout or size this cannot read.
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
                                     wl_shm* shm, wl_output* output);
 

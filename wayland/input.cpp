@@ -15,8 +15,8 @@ void Ignore(Args...) {}
 // Every slot is filled: libwayland aborts on an event without a handler.
 const wl_seat_listener kSeatListener = {Input::OnCapabilities, Ignore};
 const wl_pointer_listener kPointerListener = {
-    Input::OnEnter, Ignore, Input::OnMotion, Input::OnButton, Ignore,
-    Ignore,         Ignore, Ignore,          Ignore,          Ignore};
+    Input::OnEnter, Input::OnLeave, Input::OnMotion, Input::OnButton, Ignore,
+    Ignore,         Ignore,         Ignore,          Ignore,          Ignore};
 const wl_keyboard_listener kKeyboardListener = {Input::OnKeymap, Ignore,
                                                 Input::OnKeyboardLeave, Input::OnKey,
                                                 Input::OnModifiers, Input::OnRepeatInfo};
@@ -58,6 +58,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
     wl_pointer_destroy(self->pointer_);
     self->pointer_ = nullptr;
     self->inside_ = false;
+    self->buttonsHeld_ = 0;  // their releases will not come
   }
   if (keyboard && self->keyboard_ == nullptr) {
     self->keyboard_ = wl_seat_get_keyboard(self->seat_);
@@ -65,6 +66,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
   } else if (!keyboard && self->keyboard_ != nullptr) {
     wl_keyboard_destroy(self->keyboard_);
     self->keyboard_ = nullptr;
+    self->repeatDue_.reset();
   }
 }
 
@@ -74,6 +76,14 @@ void Input::OnEnter(void* data, wl_pointer*, std::uint32_t serial, wl_surface*, 
   self->enterSerial_ = serial;
   self->inside_ = true;
   self->ApplyCursor();
+}
+
+// The pointer was taken from the surface, held buttons and all (by a locker,
+// say): no release will come here for what was pressed.
+void Input::OnLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
+  auto* self = static_cast<Input*>(data);
+  self->inside_ = false;
+  self->buttonsHeld_ = 0;
 }
 
 void Input::OnMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -144,7 +154,10 @@ void Input::OnKeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*
 
 void Input::OnRepeatInfo(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay) {
   auto* self = static_cast<Input*>(data);
-  self->repeatEvery_ = rate > 0 ? Clock::duration(std::chrono::seconds(1)) / rate : Clock::duration::zero();
+  // At most a thousand a second, so that a repeat is always some time ahead.
+  self->repeatEvery_ = rate > 0 ? std::max<Clock::duration>(std::chrono::seconds(1) / rate,
+                                                            std::chrono::milliseconds(1))
+                                : Clock::duration::zero();
   self->repeatDelay_ = std::chrono::milliseconds(std::max(delay, 0));
   if (rate <= 0) self->repeatDue_.reset();
 }

@@ -36,6 +36,7 @@ class Input {
   static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
   static void OnEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
                       wl_fixed_t x, wl_fixed_t y);
+  static void OnLeave(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface);
   static void OnMotion(void* data, wl_pointer* pointer, std::uint32_t time, wl_fixed_t x, wl_fixed_t y);
   static void OnButton(void* data, wl_pointer* pointer, std::uint32_t serial, std::uint32_t time,
                        std::uint32_t button, std::uint32_t state);

@@ -33,7 +33,7 @@ const wl_output_listener kOutputListener = {
     Ignore, Ignore,
     [](void* data, wl_output*) {
       auto* info = static_cast<OutputInfo*>(data);
-      info->scale = std::max(info->pendingScale, 1);
+      info->scale = std::clamp(info->pendingScale, 1, 16);
     },
     [](void* data, wl_output*, std::int32_t factor) { static_cast<OutputInfo*>(data)->pendingScale = factor; },
     Ignore, Ignore};
@@ -41,15 +41,19 @@ const wl_output_listener kOutputListener = {
 struct LayerState {
   int width = 0, height = 0;  // in surface units
   bool configured = false, closed = false;
+  // Acknowledged once buffers of the new size are made, so that no commit
+  // answers it with one of the old size.
+  std::optional<std::uint32_t> unanswered;
 };
 
 const zwlr_layer_surface_v1_listener kLayerListener = {
-    [](void* data, zwlr_layer_surface_v1* surface, std::uint32_t serial, std::uint32_t width,
+    [](void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width,
        std::uint32_t height) {
       auto* state = static_cast<LayerState*>(data);
-      state->width = std::max(int(width), 1), state->height = std::max(int(height), 1);
+      state->width = int(std::clamp<std::uint32_t>(width, 1, 1 << 16));
+      state->height = int(std::clamp<std::uint32_t>(height, 1, 1 << 16));
       state->configured = true;
-      zwlr_layer_surface_v1_ack_configure(surface, serial);
+      state->unanswered = serial;
     },
     [](void* data, zwlr_layer_surface_v1*) { static_cast<LayerState*>(data)->closed = true; }};
 
@@ -112,6 +116,8 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   // The board is the surface's size times the output's scale, in pixels.
   int width = 0, height = 0, scale = 0;
   const auto follow = [&] {  // true if the pixel size changed
+    if (layer.unanswered) zwlr_layer_surface_v1_ack_configure(cover, *layer.unanswered);
+    layer.unanswered.reset();
     const int w = layer.width * info.scale, h = layer.height * info.scale;
     if (w == width && h == height && info.scale == scale) return false;
     const bool pixels = w != width || h != height;

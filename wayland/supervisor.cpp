@@ -161,11 +161,11 @@ int Supervise(std::optional<std::uint64_t> seed) {
   RequireShell(connection);
   CatchSignals(true);
   Supervisor supervisor(connection, seed);
-  // An output plugged in later is left alone: its wallpaper may not have
-  // reached it yet, and the picture would be of an empty output.
-  for (const Global& global : connection.Globals())
-    if (global.interface == wl_output_interface.name) supervisor.Start(global.name);
   try {
+    // An output plugged in later is left alone: its wallpaper may not have
+    // reached it yet, and the picture would be of an empty output.
+    for (const Global& global : connection.Globals())
+      if (global.interface == wl_output_interface.name) supervisor.Start(global.name);
     while (true) {
       if (!connection.Wait(std::nullopt, signalPipe[0])) continue;
       char bytes[64];
