@@ -81,9 +81,11 @@ std::optional<Wallpaper> PrimaryMonitorWallpaper() {
   for (UINT i = 0; i < count; ++i) {
     LPWSTR monitor = nullptr, path = nullptr;
     if (FAILED(desktop->GetMonitorDevicePathAt(i, &monitor))) continue;
+    // A monitor that is not attached answers S_FALSE, with no place.
     RECT area{};
-    const bool primary = SUCCEEDED(desktop->GetMonitorRECT(monitor, &area)) && area.left == 0 &&
-                         area.top == 0 && SUCCEEDED(desktop->GetWallpaper(monitor, &path));
+    const bool primary = desktop->GetMonitorRECT(monitor, &area) == S_OK && area.left == 0 &&
+                         area.top == 0 && area.right > 0 && area.bottom > 0 &&
+                         SUCCEEDED(desktop->GetWallpaper(monitor, &path));
     CoTaskMemFree(monitor);
     if (!primary) continue;
     Wallpaper wallpaper{path != nullptr ? path : L"", WallpaperLayout::Fill};

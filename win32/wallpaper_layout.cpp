@@ -80,6 +80,7 @@ bool DecodableSize(Size picture) {
 }
 
 Rect PlaceWallpaper(WallpaperLayout layout, Size picture, Size monitor, Rect desktop) {
+  if (picture.width <= 0 || picture.height <= 0) return {};
   const Rect screen{0, 0, monitor.width, monitor.height};
   switch (layout) {
     case WallpaperLayout::Tile:
