@@ -90,6 +90,10 @@ bool EventLoop::Handle(const XEvent& event) {
     }
     case DestroyNotify:
       return event.xdestroywindow.window != window_;
+    case UnmapNotify:
+      // The saver's own window taken off the screen by another client: it
+      // can neither be seen nor keep its grabs, and a release may never come.
+      return covers_ == nullptr || event.xunmap.window != window_;
     case MapNotify:
       if (covers_ != nullptr && event.xmap.window == window_) {
         GrabInput(display_, window_);
@@ -149,6 +153,7 @@ void EventLoop::FollowMonitors() {
   if (width != MForm_unit::ScreenWidth || height != MForm_unit::ScreenHeight)
     form_.FormResize(width, height);
   covers_->Cover(display_, monitors_);
+  XRaiseWindow(display_, window_);  // over covers of monitors that overlap the primary
 }
 
 int EventLoop::Finish(int status) {

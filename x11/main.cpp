@@ -86,8 +86,6 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
     window = x11::CreateSaverWindow(display, primary);
     width = primary.right - primary.left, height = primary.bottom - primary.top;
     depth = DefaultDepth(display, screen);
-  } else {
-    XSelectInput(display, window, ExposureMask | StructureNotifyMask);
   }
   x11::BindWindow(display, window, visual, depth, own);
 

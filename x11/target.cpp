@@ -54,12 +54,16 @@ Target FindTarget(Display* display, const HackOptions& options, std::optional<Wi
   if (options.target == Mode::kRoot && daemonWindow) target.window = *daemonWindow;
   if (options.target == Mode::kWindowId) target.window = options.windowId;
   ErrorTrap trap(display);
-  if (XGetWindowAttributes(display, target.window, &target.attributes) && !trap.Failed())
-    return target;
+  // Watched from before it is first asked about, so that a window that goes
+  // while the saver starts ends it too.
+  XSelectInput(display, target.window, ExposureMask | StructureNotifyMask);
+  const bool found = XGetWindowAttributes(display, target.window, &target.attributes) && !trap.Failed();
+  if (found && target.attributes.c_class == InputOutput) return target;
   char id[32];
   std::snprintf(id, sizeof id, "0x%lx", target.window);
   throw BadInput(std::string(options.target == Mode::kRoot ? "XSCREENSAVER_WINDOW" : "--window-id") +
-                 ": no window has the id " + id);
+                 (found ? ": the window " + std::string(id) + " takes input only and cannot be drawn on"
+                        : ": no window has the id " + std::string(id)));
 }
 
 std::vector<Rect> Monitors(Display* display) {

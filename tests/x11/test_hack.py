@@ -127,6 +127,7 @@ def case_sigkill_leaves_no_segment():
 def case_bad_input():
     with Session("bad") as s:
         host = s.test_window(100, 100)
+        input_only = s.test_window(100, 100, "input-only")
         nowhere = dict(s.env, DISPLAY=":65000")
         no_display = dict(s.env)
         no_display.pop("DISPLAY")
@@ -137,6 +138,7 @@ def case_bad_input():
             (["--window-id", "12x"], s.env, "not a window id"),
             (["-window-id", "0"], s.env, "not a window id"),
             (["--window-id", "0x7ffffff0"], s.env, "no window"),
+            (["--window-id", input_only.window], s.env, "takes input only"),
             (["--window-id", host.window, "--window-id", host.window], s.env, "only once"),
             (["--root", "--root"], s.env, "only once"),
             (["--root"], dict(s.env, XSCREENSAVER_WINDOW="junk"), "XSCREENSAVER_WINDOW"),
@@ -213,11 +215,15 @@ def black(s, area):
                    check=False).returncode == 0
 
 
+def hack_window(s):
+    return wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
+                                           capture_output=True, text=True).stdout.split(), 5)[0]
+
+
 def check_monitors(s, hack, frames, primary, covers):
     """While the hack runs: its window lies over the primary and shows a frame
     of the board, every cover is black, and the pointer is hidden."""
-    window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
-                                             capture_output=True, text=True).stdout.split(), 5)[0]
+    window = hack_window(s)
     assert window_area(s, window) == primary, (window_area(s, window), primary)
     shot_tick(s, frames, hack, window)
     for cover in covers:
@@ -340,6 +346,41 @@ def case_monitors_change_under_the_hack():
         check_monitors(s, hack, big, after[0], [after[1]])
         assert not black(s, (640, 100, 1024, 480)), "the old cover stayed"
         walk_edge(s, hack, walk)
+
+
+def case_a_cover_never_hides_the_board():
+    """The other monitor comes to mirror the primary (the same place) while
+    the hack runs: its cover stays beneath the hack's window, which goes on
+    showing the board."""
+    primary, other = (0, 0, 512, 384), (512, 0, 1024, 384)
+    with Session("mirrored", screen=(1024, 768)) as s:
+        add_modes(s, (640, 480))
+        s.set_monitor("P", primary, "screen")
+        s.set_monitor("C", other)
+        desktop = s.sample_desktop(MONITOR)
+        s.set_root(desktop)
+        frames = s.render(desktop, SEED, 100, size=MONITOR)
+        hack = s.start_hack([], seed=SEED)
+        sleep_until(hack, 0.7)
+        s.xrandr("--delmonitor", "C")
+        s.set_monitor("C", primary)
+        for mode in ("m640", "1024x768"):  # as above, to have Xvfb tell of it
+            s.xrandr("--fb", "1024x768", "--output", "screen", "--mode", mode)
+        time.sleep(0.5)
+        check_monitors(s, hack, frames, primary, [])
+
+
+def case_own_window_taken_off_the_screen():
+    """Another client unmaps the hack's own window while a button is held:
+    the hack ends, since it can neither be seen nor get the release."""
+    with Session("unmapped") as s:
+        hack = s.start_hack([], seed=SEED)
+        window = hack_window(s)
+        sleep_until(hack, 0.7)
+        xdotool(s.env, "mousedown", 1)
+        xdotool(s.env, "windowunmap", window)
+        assert s.wait_exit(hack, timeout=5) == 0
+        xdotool(s.env, "mouseup", 1)
 
 
 def case_install_layout():

@@ -102,8 +102,9 @@ class Session(harness.Session):
         self.probe("scale", picture, size[0], size[1], path)
         return path
 
-    def test_window(self, width, height):
-        proc = self.start([binary("PROBE"), "window", str(width), str(height)],
+    def test_window(self, width, height, kind="window"):
+        """A window of the probe's (kind "input-only": one that cannot be drawn on)."""
+        proc = self.start([binary("PROBE"), kind, str(width), str(height)],
                           stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         proc.window = proc.stdout.readline().strip()
         return proc

@@ -7,6 +7,7 @@
 //   x11_probe framed root|ID    (prints how many cells of the window's 8 x 8
 //                               grid show a whole lavender frame)
 //   x11_probe window W H        (prints the id; stdin: "resize W H", EOF ends)
+//   x11_probe input-only W H    (the same, a window that cannot be drawn on)
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
 //   x11_probe cursor            (prints "shown" or "hidden": whether the pointer's
 //                               cursor has a pixel that is not transparent)
@@ -137,12 +138,14 @@ int Framed(const std::string& which) {
   return 0;
 }
 
-int TestWindow(int width, int height) {
+int TestWindow(int width, int height, bool inputOnly) {
   Display* display = Open();
   const int screen = DefaultScreen(display);
-  const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
-                                            unsigned(width), unsigned(height), 0, 0,
-                                            WhitePixel(display, screen));
+  const Window window =
+      inputOnly ? XCreateWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
+                                unsigned(height), 0, 0, InputOnly, CopyFromParent, 0, nullptr)
+                : XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, unsigned(width),
+                                      unsigned(height), 0, 0, WhitePixel(display, screen));
   XMapWindow(display, window);
   XSync(display, False);
   std::cout << "0x" << std::hex << window << std::dec << std::endl;
@@ -194,7 +197,8 @@ int main(int argc, char** argv) {
       return Black(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                    std::atoi(argv[6]));
     if (command == "framed" && argc == 3) return Framed(argv[2]);
-    if (command == "window" && argc == 4) return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]));
+    if ((command == "window" || command == "input-only") && argc == 4)
+      return TestWindow(std::atoi(argv[2]), std::atoi(argv[3]), command == "input-only");
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     if (command == "cursor" && argc == 2) return CursorShown();
@@ -202,6 +206,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | scale IN W H OUT | cursor\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | input-only W H | scale IN W H OUT | cursor\n");
   return 2;
 }
