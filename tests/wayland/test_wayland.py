@@ -60,6 +60,21 @@ def case_frames_on_two_outputs_and_a_click_ends_both():
         assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
 
 
+def case_a_pointer_gone_with_a_button_held_ends_it():
+    """The only pointer goes while its button is held over the saver: no
+    release will come, and the saver ends instead of waiting for one."""
+    with Session("pointer-gone") as s:
+        pointer = s.pointer()
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        pointer.move(200, 150)
+        pointer.button(1, "press")
+        time.sleep(0.5)
+        assert s.is_running(saver), "the saver ended before the button was let go"
+        s.kill(pointer.proc)
+        assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
+
+
 def case_output_added_later_is_left_alone():
     """Its picture, photographed as it appears, would be of an output its
     wallpaper has not reached yet."""
