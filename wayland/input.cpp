@@ -17,9 +17,26 @@ const wl_seat_listener kSeatListener = {Input::OnCapabilities, Ignore};
 const wl_pointer_listener kPointerListener = {
     Input::OnEnter, Input::OnLeave, Input::OnMotion, Input::OnButton, Ignore,
     Ignore,         Ignore,         Ignore,          Ignore,          Ignore};
+const wl_touch_listener kTouchListener = {Input::OnTouchDown, Input::OnTouchUp, Ignore, Ignore,
+                                          Input::OnTouchCancel, Ignore, Ignore};
 const wl_keyboard_listener kKeyboardListener = {Input::OnKeymap, Ignore,
                                                 Input::OnKeyboardLeave, Input::OnKey,
                                                 Input::OnModifiers, Input::OnRepeatInfo};
+
+// Given back with `release` where the seat knows it, so that the compositor
+// frees its side too.
+template <typename Device>
+void Release(Device* device, void (*release)(Device*), void (*destroy)(Device*)) {
+  if (device == nullptr) return;
+  if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(device)) >= 3)
+    release(device);
+  else
+    destroy(device);
+}
+
+void ReleasePointer(wl_pointer* p) { Release(p, wl_pointer_release, wl_pointer_destroy); }
+void ReleaseKeyboard(wl_keyboard* k) { Release(k, wl_keyboard_release, wl_keyboard_destroy); }
+void ReleaseTouch(wl_touch* t) { Release(t, wl_touch_release, wl_touch_destroy); }
 
 }  // namespace
 
@@ -29,8 +46,9 @@ Input::Input(wl_seat* seat, MForm_unit::TMForm& form) : seat_(seat), form_(form)
 }
 
 Input::~Input() {
-  if (pointer_ != nullptr) wl_pointer_destroy(pointer_);
-  if (keyboard_ != nullptr) wl_keyboard_destroy(keyboard_);
+  ReleasePointer(pointer_);
+  ReleaseKeyboard(keyboard_);
+  ReleaseTouch(touch_);
   if (seat_ != nullptr) wl_seat_destroy(seat_);
   xkb_state_unref(state_);
   xkb_keymap_unref(keymap_);
@@ -51,11 +69,12 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
   auto* self = static_cast<Input*>(data);
   const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
   const bool keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
+  const bool touch = capabilities & WL_SEAT_CAPABILITY_TOUCH;
   if (pointer && self->pointer_ == nullptr) {
     self->pointer_ = wl_seat_get_pointer(self->seat_);
     wl_pointer_add_listener(self->pointer_, &kPointerListener, self);
   } else if (!pointer && self->pointer_ != nullptr) {
-    wl_pointer_destroy(self->pointer_);
+    ReleasePointer(self->pointer_);
     self->pointer_ = nullptr;
     self->inside_ = false;
     self->buttonsHeld_ = 0;  // their releases will not come
@@ -64,9 +83,17 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
     self->keyboard_ = wl_seat_get_keyboard(self->seat_);
     wl_keyboard_add_listener(self->keyboard_, &kKeyboardListener, self);
   } else if (!keyboard && self->keyboard_ != nullptr) {
-    wl_keyboard_destroy(self->keyboard_);
+    ReleaseKeyboard(self->keyboard_);
     self->keyboard_ = nullptr;
     self->repeatDue_.reset();
+  }
+  if (touch && self->touch_ == nullptr) {
+    self->touch_ = wl_seat_get_touch(self->seat_);
+    wl_touch_add_listener(self->touch_, &kTouchListener, self);
+  } else if (!touch && self->touch_ != nullptr) {
+    ReleaseTouch(self->touch_);
+    self->touch_ = nullptr;
+    self->touches_ = 0;
   }
 }
 
@@ -103,6 +130,22 @@ void Input::OnButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std:
     self->form_.FormClick();
   }
 }
+
+void Input::OnTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*,
+                        std::int32_t, wl_fixed_t, wl_fixed_t) {
+  auto* self = static_cast<Input*>(data);
+  ++self->touches_;
+  self->form_.FormMouseDown();
+}
+
+void Input::OnTouchUp(void* data, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {
+  auto* self = static_cast<Input*>(data);
+  self->touches_ = std::max(self->touches_ - 1, 0);
+  self->form_.FormClick();
+}
+
+// The compositor took the touches over: no up will come for them.
+void Input::OnTouchCancel(void* data, wl_touch*) { static_cast<Input*>(data)->touches_ = 0; }
 
 void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {
   auto* self = static_cast<Input*>(data);

@@ -1,6 +1,7 @@
 #pragma once
-// The seat's pointer and keyboard over one surface, turned into the saver
-// window's handlers; keys are read through the keymap the compositor sends.
+// The seat's pointer, keyboard and touch over one surface, turned into the
+// saver window's handlers (a touch is a press of a button); keys are read
+// through the keymap the compositor sends.
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -29,8 +30,8 @@ class Input {
   // the next repeat is due, and the repeats due by `now`.
   std::optional<Clock::time_point> RepeatDue() const { return repeatDue_; }
   void Repeat(Clock::time_point now);
-  // Buttons pressed over the surface and not yet let go.
-  int ButtonsHeld() const { return buttonsHeld_; }
+  // Buttons pressed and fingers put down over the surface, not yet let go.
+  int ButtonsHeld() const { return buttonsHeld_ + touches_; }
 
   // The seat's word, through the listeners.
   static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
@@ -40,6 +41,11 @@ class Input {
   static void OnMotion(void* data, wl_pointer* pointer, std::uint32_t time, wl_fixed_t x, wl_fixed_t y);
   static void OnButton(void* data, wl_pointer* pointer, std::uint32_t serial, std::uint32_t time,
                        std::uint32_t button, std::uint32_t state);
+  static void OnTouchDown(void* data, wl_touch* touch, std::uint32_t serial, std::uint32_t time,
+                          wl_surface* surface, std::int32_t id, wl_fixed_t x, wl_fixed_t y);
+  static void OnTouchUp(void* data, wl_touch* touch, std::uint32_t serial, std::uint32_t time,
+                        std::int32_t id);
+  static void OnTouchCancel(void* data, wl_touch* touch);
   static void OnKeymap(void* data, wl_keyboard* keyboard, std::uint32_t format, int fd,
                        std::uint32_t size);
   static void OnKey(void* data, wl_keyboard* keyboard, std::uint32_t serial, std::uint32_t time,
@@ -58,6 +64,8 @@ class Input {
   MForm_unit::TMForm& form_;
   wl_pointer* pointer_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
+  wl_touch* touch_ = nullptr;
+  int touches_ = 0;
   int scale_ = 1;
   bool hidden_ = false;
   std::uint32_t enterSerial_ = 0;
