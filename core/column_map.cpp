@@ -2,21 +2,13 @@
 
 #include <cstring>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <immintrin.h>
-#define QUILLMERE_SSSE3 1
-#endif
+#include "core/ssse3.h"
 
 namespace {
 
 constexpr int kPixel = 3;
 
 #ifdef QUILLMERE_SSSE3
-bool HaveShuffle() {
-  static const bool have = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
-  return have;
-}
-
 [[gnu::target("ssse3")]] void ShuffleGroups(const std::uint8_t* source, std::uint8_t* out,
                                              const std::uint32_t* offsets,
                                              const std::array<std::int8_t, 16>* shuffles, int groups) {
@@ -46,7 +38,7 @@ void ColumnMap::Build(std::int64_t first, int count, std::int64_t sourceWidth,
   }
   shuffled_ = 0;
 #ifdef QUILLMERE_SSSE3
-  if (!HaveShuffle()) return;
+  if (!HaveSsse3()) return;
   // A group qualifies while its four sources lie within one 16-byte load that
   // ends inside the source row, and its 16-byte store leaves room for the
   // pixels after it (at least two) to be written the plain way.

@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#include <immintrin.h>
-#define QUILLMERE_SSSE3 1
-#endif
+#include "core/ssse3.h"
 
 namespace {
 
@@ -42,8 +39,7 @@ void PortableRow(const std::uint8_t* in, std::uint8_t* out, int count, WordOrder
 
 RowWriter ChooseRowWriter() {
 #ifdef QUILLMERE_SSSE3
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("ssse3")) return ShuffledRow;
+  if (HaveSsse3()) return ShuffledRow;
 #endif
   return PortableRow;
 }

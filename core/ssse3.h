@@ -1,0 +1,13 @@
+#pragma once
+// SSSE3's byte shuffle, for the pixel loops that have a shuffled form:
+// QUILLMERE_SSSE3 is defined where the compiler can emit it, and
+// HaveSsse3() says whether this machine's processor runs it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define QUILLMERE_SSSE3 1
+
+inline bool HaveSsse3() {
+  static const bool have = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3"));
+  return have;
+}
+#endif
