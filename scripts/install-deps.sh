@@ -47,12 +47,26 @@ install_packages() {
     dpkg --add-architecture i386
   fi
   echo "Installing: $missing"
-  # Scripts run side by side (a test run and a package build) take turns.
+  # Scripts run side by side (a test run and a package build) take turns. A
+  # mirror in the middle of a sync fails an index or two for minutes at a
+  # time while the rest are fine: the install then succeeds or fails on its
+  # own account, and where the lists were short it is tried again a little
+  # later, a few times.
   (
     flock 9
-    apt-get update -q
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-      -o DPkg::Lock::Timeout=600 $missing
+    local attempt
+    for attempt in 1 2 3 4; do
+      local updated=1
+      apt-get update -q || {
+        updated=0
+        echo "install-deps: apt-get update failed for some lists; installing from what it has" >&2
+      }
+      # shellcheck disable=SC2086
+      DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+        -o DPkg::Lock::Timeout=600 $missing && exit 0
+      if [ "$updated" = 1 ] || [ "$attempt" = 4 ]; then exit 1; fi
+      echo "install-deps: trying again in 60 s (attempt $attempt of 4)" >&2
+      sleep 60
+    done
   ) 9>/var/lock/quillmere-apt.lock
 }
