@@ -25,6 +25,7 @@ if [ "${1:-}" = --wayland ]; then
   exec /usr/bin/python3 scripts/run_wayland.py "$@"
 fi
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+install_wine32
 
 jobs=$(nproc)
 cmake --preset win32 >/dev/null

@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 source scripts/install-deps.sh
 install_packages "${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${X11_PACKAGES[@]}" \
   "${WAYLAND_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+install_wine32
 ensure_test_user
 
 jobs=$(nproc)

@@ -3,11 +3,16 @@
 
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3
                  python3-pil libwayland-dev wayland-protocols libxkbcommon-dev)
-# Two monitors under Wine: its 32-bit X11 driver reads them through Xinerama,
+# Several monitors under Wine: its X11 driver reads them through Xinerama,
 # and xrandr defines them on the one Xvfb screen.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-                  wine wine32:i386 wine64 libxinerama1:i386
+                  wine wine64 libxinerama1
                   xvfb xdotool x11-apps x11-xserver-utils imagemagick)
+# Wine's 32-bit half, which runs the shipped 32-bit build. Where it cannot be
+# installed (a mirror in the middle of a sync can leave the 32-bit libraries
+# behind their 64-bit twins for a while) the scripts say so and run the
+# x86_64 build in 64-bit prefixes, as on a kernel without IA-32 emulation.
+WINE32_PACKAGES=(wine32:i386 libxinerama1:i386)
 # libFuzzer ships in clang's runtime package.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 # The X11 hack and its tests: Xlib, shared memory and RandR headers, a virtual
@@ -39,6 +44,13 @@ missing_packages() {
   done
 }
 
+install_wine32() {
+  INSTALL_ATTEMPTS=2 install_packages "${WINE32_PACKAGES[@]}" ||
+    echo "install-deps: the 32-bit Wine could not be installed; the x86_64 build runs in its place" >&2
+}
+
+# install_packages PACKAGE...: the missing ones; INSTALL_ATTEMPTS (default 4)
+# bounds the tries where the package lists came in short.
 install_packages() {
   local missing
   missing=$(missing_packages "$@")
@@ -54,8 +66,8 @@ install_packages() {
   # later, a few times.
   (
     flock 9
-    local attempt
-    for attempt in 1 2 3 4; do
+    local attempt attempts=${INSTALL_ATTEMPTS:-4}
+    for ((attempt = 1; attempt <= attempts; attempt++)); do
       local updated=1
       apt-get update -q || {
         updated=0
@@ -64,8 +76,8 @@ install_packages() {
       # shellcheck disable=SC2086
       DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
         -o DPkg::Lock::Timeout=600 $missing && exit 0
-      if [ "$updated" = 1 ] || [ "$attempt" = 4 ]; then exit 1; fi
-      echo "install-deps: trying again in 60 s (attempt $attempt of 4)" >&2
+      if [ "$updated" = 1 ] || [ "$attempt" = "$attempts" ]; then exit 1; fi
+      echo "install-deps: trying again in 60 s (attempt $attempt of $attempts)" >&2
       sleep 60
     done
   ) 9>/var/lock/quillmere-apt.lock
