@@ -38,7 +38,7 @@ void ColumnMap::Build(std::int64_t first, int count, std::int64_t sourceWidth,
   }
   shuffled_ = 0;
 #ifdef QUILLMERE_SSSE3
-  if (!HaveSsse3()) return;
+  if (!UseSsse3()) return;
   // A group qualifies while its four sources lie within one 16-byte load that
   // ends inside the source row, and its 16-byte store leaves room for the
   // pixels after it (at least two) to be written the plain way.

@@ -39,19 +39,21 @@ void PortableRow(const std::uint8_t* in, std::uint8_t* out, int count, WordOrder
 
 RowWriter ChooseRowWriter() {
 #ifdef QUILLMERE_SSSE3
-  if (HaveSsse3()) return ShuffledRow;
+  if (UseSsse3()) return ShuffledRow;
 #endif
   return PortableRow;
 }
 
 }  // namespace
 
-void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order) {
-  static const RowWriter writeRow = ChooseRowWriter();
+void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order,
+               int originX, int originY) {
+  const RowWriter writeRow = ChooseRowWriter();
   const int left = std::max(area.left, 0), top = std::max(area.top, 0);
   const int right = std::min(area.right, from.Width()), bottom = std::min(area.bottom, from.Height());
   if (right <= left || bottom <= top) return;
   for (int y = top; y < bottom; ++y)
     writeRow(from.Row(y) + left * Raster::kBytesPerPixel,
-             pixels + std::size_t(y) * stride + std::size_t(left) * 4, right - left, order);
+             pixels + std::size_t(y - originY) * stride + std::size_t(left - originX) * 4,
+             right - left, order);
 }

@@ -10,5 +10,7 @@
 enum class WordOrder { kLittleEndian, kBigEndian };
 
 // Writes `area` of the raster (clipped to it) into memory whose rows are
-// `stride` bytes apart; pixel (x, y) goes to the word at y * stride + 4 * x.
-void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order);
+// `stride` bytes apart and whose first word holds pixel (originX, originY):
+// pixel (x, y) goes to the word at (y - originY) * stride + 4 * (x - originX).
+void WriteXrgb(const Raster& from, Rect area, std::uint8_t* pixels, int stride, WordOrder order,
+               int originX = 0, int originY = 0);

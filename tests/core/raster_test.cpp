@@ -134,23 +134,25 @@ TEST(Raster, StretchSamplesTheNearestSourcePixelBelow) {
       {900, 3, {-100, 0, 1100, 3}},       // wider than a map, a little enlarged
       {5, 4, {1, 1, 9, 8}},               // too narrow for four pixels at once
   };
-  for (const Case& c : cases) {
-    const Raster source = NumberedPicture(c.sourceWidth, c.sourceHeight);
-    Raster target(1000, 300);
-    target.StretchDraw(c.area, source);
-    const std::int64_t dw = c.area.Width(), dh = c.area.Height();
-    for (int y = 0; y < target.Height(); ++y)
-      for (int x = 0; x < target.Width(); ++x) {
-        const bool inside = x >= c.area.left && x < c.area.right && y >= c.area.top && y < c.area.bottom;
-        const Color expected =
-            inside ? source.Pixel(int((x - c.area.left) * c.sourceWidth / dw),
-                                  int((y - c.area.top) * c.sourceHeight / dh))
-                   : Rgb(0, 0, 0);
-        ASSERT_EQ(target.Pixel(x, y), expected)
-            << c.sourceWidth << "x" << c.sourceHeight << " into " << c.area.left << ","
-            << c.area.top << " at " << x << "," << y;
-      }
-  }
+  ForEachPixelPath([&] {
+    for (const Case& c : cases) {
+      const Raster source = NumberedPicture(c.sourceWidth, c.sourceHeight);
+      Raster target(1000, 300);
+      target.StretchDraw(c.area, source);
+      const std::int64_t dw = c.area.Width(), dh = c.area.Height();
+      for (int y = 0; y < target.Height(); ++y)
+        for (int x = 0; x < target.Width(); ++x) {
+          const bool inside = x >= c.area.left && x < c.area.right && y >= c.area.top && y < c.area.bottom;
+          const Color expected =
+              inside ? source.Pixel(int((x - c.area.left) * c.sourceWidth / dw),
+                                    int((y - c.area.top) * c.sourceHeight / dh))
+                     : Rgb(0, 0, 0);
+          ASSERT_EQ(target.Pixel(x, y), expected)
+              << c.sourceWidth << "x" << c.sourceHeight << " into " << c.area.left << ","
+              << c.area.top << " at " << x << "," << y;
+        }
+    }
+  });
 }
 
 TEST(Raster, StretchPastEveryEdgeShowsTheSameAsAnUnclippedStretch) {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/ssse3.h"
+
 using namespace MForm_unit;
 
 int ScriptedRandom::Next(int n) {
@@ -110,4 +112,15 @@ void PrintTo(const Raster& raster, std::ostream* out) {
   for (int y = 0; y < raster.Height(); ++y)
     for (int x = 0; x < raster.Width(); ++x) hash = (hash ^ raster.Pixel(x, y)) * 1099511628211ULL;
   *out << ", pixel hash " << std::hex << hash << std::dec;
+}
+
+void ForEachPixelPath(const std::function<void()>& test) {
+  const bool before = UseSsse3();
+  for (const bool shuffled : {false, true}) {
+    if (shuffled && !HaveSsse3()) continue;
+    SCOPED_TRACE(shuffled ? "shuffled pixel loops" : "portable pixel loops");
+    UseSsse3() = shuffled;
+    test();
+  }
+  UseSsse3() = before;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -54,6 +55,10 @@ void PlaceBoard(int tileWidth, int tileHeight, int holeCol, int holeRow);
 // the nearest integer, ties to even. For 0 <= x < 2^20, 0 < q < 2^12,
 // 0 <= ticks < 2^12.
 int ReferenceRound(int x, int q, int ticks);
+
+// Runs `test` once with each form of the pixel loops this machine has: the
+// portable one, which processors without SSSE3 run, and the shuffled one.
+void ForEachPixelPath(const std::function<void()>& test);
 
 // Lets a failed comparison of two rasters say something useful.
 void PrintTo(const Raster& raster, std::ostream* out);
