@@ -23,6 +23,8 @@ void Guarded(Handler handler) {
   }
 }
 
+std::uint64_t ButtonBit(int button) { return button >= 0 && button < 64 ? 1ull << button : 0; }
+
 }  // namespace
 
 void TMForm::FormCreate(std::int32_t screenWidth, std::int32_t screenHeight) {
@@ -31,6 +33,7 @@ void TMForm::FormCreate(std::int32_t screenWidth, std::int32_t screenHeight) {
 }
 
 void TMForm::FormResize(std::int32_t width, std::int32_t height) {
+  if (width == ScreenWidth && height == ScreenHeight) return;
   Direction = 0;  // as at program start: the first move may go any way
   Build(width, height);
 }
@@ -47,7 +50,10 @@ void TMForm::Build(std::int32_t width, std::int32_t height) {
   BuildBoard();  // the window is not visible yet: this captures the desktop
 }
 
-void TMForm::FormDisplayChange() { LastMouseX = LastMouseY = -1; }
+void TMForm::FormDisplayChange(std::int32_t width, std::int32_t height) {
+  LastMouseX = LastMouseY = -1;
+  FormResize(width, height);
+}
 
 void TMForm::FormActivate() {
   if (FirstActivate) {
@@ -73,13 +79,38 @@ void TMForm::FormMouseMove(std::int32_t x, std::int32_t y) {
     return;
   LastMouseX = x;
   LastMouseY = y;
-  platform::ShowCursor(true);
-  platform::CloseSaverWindow();
+  if (!ending_) platform::ShowCursor(true);
+  End();
 }
 
-void TMForm::FormClick() { platform::CloseSaverWindow(); }
+void TMForm::FormMouseDown(int button) {
+  held_ |= ButtonBit(button);
+  End();
+}
 
-void TMForm::FormMouseDown() { platform::CloseSaverWindow(); }
+// A release is a click, whether or not its press came here.
+void TMForm::FormMouseUp(int button) {
+  held_ &= ~ButtonBit(button);
+  End();
+}
+
+void TMForm::FormMouseLost() {
+  held_ = 0;
+  if (ending_) End();
+}
+
+void TMForm::FormCloseQuery() { End(); }
+
+void TMForm::End() {
+  ending_ = true;
+  if (held_ != 0) {
+    platform::EnableTimer(false);  // the frame stands still until let go
+    return;
+  }
+  if (closeAsked_) return;
+  closeAsked_ = true;
+  platform::CloseSaverWindow();
+}
 
 void TMForm::FormKeyPress() { Guarded(ChooseMove); }
 
@@ -100,11 +131,11 @@ void TMForm::FormDisplayPower(DisplayPower power) {
   }
   // What the window showed may not have outlived the dark display.
   FormPaint({0, 0, ScreenWidth, ScreenHeight});
-  platform::EnableTimer(true);
+  if (!ending_) platform::EnableTimer(true);
 }
 
 void TMForm::MTimerTimer() {
-  if (DisplayOff) return;  // a tick that was already on its way
+  if (DisplayOff || ending_) return;  // a tick that was already on its way
   platform::EnableTimer(false);
   Guarded(ComposeFrame);
   platform::EnableTimer(true);

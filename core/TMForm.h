@@ -25,16 +25,31 @@ class TMForm {
   void FormCreate(std::int32_t screenWidth, std::int32_t screenHeight);
   // The window took a new size: the board is rebuilt for it from the screen
   // as the platform opens it again (the bindings keep the picture taken at
-  // creation and stretch it) and the intro starts again, as at creation.
+  // creation and stretch it) and the intro starts again, as at creation. A
+  // size the board already has changes nothing.
   void FormResize(std::int32_t width, std::int32_t height);
-  // The monitors changed under the pointer (a resolution, a monitor come,
-  // gone or moved), which may now read at another place without having
-  // moved: the next move records it afresh.
-  void FormDisplayChange();
+  // The monitors changed (a resolution, a monitor come, gone or moved) and
+  // the window now has that size: the pointer may read at another place
+  // without having moved, so the next move records it afresh.
+  void FormDisplayChange(std::int32_t width, std::int32_t height);
   void FormActivate();
+
+  // Input, in the window's client coordinates. Any press or click asks for
+  // the end, and so does a move by the rule of the first ten and the three
+  // pixels; but while a button (or finger) is held over the saver the end
+  // waits, with the frame standing still, until the last is let go or its
+  // release is lost, so that nothing beneath gets the release or a context
+  // menu. `button` is the binding's own number for it, 0 to 63.
   void FormMouseMove(std::int32_t x, std::int32_t y);
-  void FormClick();
-  void FormMouseDown();
+  void FormMouseDown(int button);
+  void FormMouseUp(int button);
+  // No release will come for what is held (the capture was taken, the
+  // window unmapped, the pointer or the touches withdrawn).
+  void FormMouseLost();
+  // Something other than input asks the window to close (another program
+  // took the foreground): the same wait for held buttons applies.
+  void FormCloseQuery();
+
   void FormKeyPress();  // a keystroke that produced a character
   void FormKeyDown() {}
   void FormClose();
@@ -47,6 +62,10 @@ class TMForm {
   // and the ticks resume.
   void FormDisplayPower(DisplayPower power);
 
+  // True from the first request to end: no tick runs after it.
+  bool Ending() const { return ending_; }
+  bool ButtonsHeld() const { return held_ != 0; }
+
   std::int32_t LastMouseX = -1;
   std::int32_t LastMouseY = -1;
   bool FirstActivate = false;
@@ -57,6 +76,11 @@ class TMForm {
 
  private:
   void Build(std::int32_t width, std::int32_t height);
+  void End();
+
+  std::uint64_t held_ = 0;  // bit N: button N is down
+  bool ending_ = false;
+  bool closeAsked_ = false;  // CloseSaverWindow is asked once
 };
 
 }  // namespace MForm_unit

@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/pixel_layout.h"
 #include "protocols/wlr-screencopy-unstable-v1.h"
 #include "wayland/shared_memory.h"
 
@@ -76,20 +77,16 @@ void OnBufferDone(void* data, zwlr_screencopy_frame_v1* frame) {
   StartCopy(*static_cast<Copy*>(data), frame);
 }
 
-template <typename... Args>
-void Ignore(Args...) {}
-
 const zwlr_screencopy_frame_v1_listener kFrameListener = {
     OnBuffer, OnFlags, OnReady, OnFailed, Ignore, Ignore, OnBufferDone};
 
 Raster Picture(const Copy& c) {
   Raster picture(c.width, c.height);
-  const int r = RedFirst(c.format) ? 0 : 2, b = 2 - r;
-  for (int y = 0; y < c.height; ++y) {
-    const std::uint8_t* in = c.memory->Data() + std::size_t(c.yInverted ? c.height - 1 - y : y) * c.stride;
-    std::uint8_t* out = picture.Row(y);
-    for (int x = 0; x < c.width; ++x, in += 4, out += 3) out[0] = in[b], out[1] = in[1], out[2] = in[r];
-  }
+  // The formats name a little-endian word's channels from the top.
+  const std::uint32_t red = RedFirst(c.format) ? 0xFF : 0xFF0000, blue = red ^ 0xFF00FF;
+  const std::ptrdiff_t stride = c.yInverted ? -std::ptrdiff_t(c.stride) : c.stride;
+  const std::uint8_t* first = c.memory->Data() + (c.yInverted ? std::size_t(c.height - 1) * c.stride : 0);
+  ReadImage(first, stride, {32, red, 0xFF00, blue, false}, picture);
   return picture;
 }
 

@@ -14,14 +14,12 @@ namespace wayland {
 
 namespace {
 
-// libwayland's own complaints, kept for the one line the saver prints.
-std::string lastLog;
+// libwayland's complaints have no listener of their own: they go to the
+// connection open now, for the one line the saver prints.
+Connection* logging = nullptr;
 
 void KeepLog(const char* format, va_list args) {
-  char text[512];
-  std::vsnprintf(text, sizeof text, format, args);
-  lastLog = text;
-  while (!lastLog.empty() && lastLog.back() == '\n') lastLog.pop_back();
+  if (logging != nullptr) logging->KeepLog(format, args);
 }
 
 void OnGlobal(void* data, wl_registry*, std::uint32_t name, const char* interface,
@@ -47,8 +45,16 @@ void Connection::RemoveGlobal(std::uint32_t name) {
   if (onGlobalRemoved) onGlobalRemoved(name);
 }
 
+void Connection::KeepLog(const char* format, va_list args) {
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  lastLog_ = text;
+  while (!lastLog_.empty() && lastLog_.back() == '\n') lastLog_.pop_back();
+}
+
 Connection::Connection() {
-  wl_log_set_handler_client(KeepLog);
+  logging = this;
+  wl_log_set_handler_client(wayland::KeepLog);
   const char* name = std::getenv("WAYLAND_DISPLAY");
   if (name == nullptr || *name == 0)
     throw BadSurroundings("WAYLAND_DISPLAY is not set: no Wayland compositor to show on");
@@ -62,6 +68,7 @@ Connection::Connection() {
 }
 
 Connection::~Connection() {
+  if (logging == this) logging = nullptr;
   if (display_ == nullptr) return;
   wl_registry_destroy(registry_);
   wl_display_flush(display_);
@@ -98,9 +105,9 @@ void Connection::Check(int result) {
   std::string line = "protocol error " + std::to_string(code) + " on " +
                      (interface ? interface->name : "an unknown interface") + "@" + std::to_string(id);
   // libwayland logs the compositor's own words as "interface@id: error code: text".
-  if (const auto colon = lastLog.find(": error "); colon != std::string::npos) {
-    const auto text = lastLog.find(": ", colon + 2);
-    if (text != std::string::npos) line += ": " + lastLog.substr(text + 2);
+  if (const auto colon = lastLog_.find(": error "); colon != std::string::npos) {
+    const auto text = lastLog_.find(": ", colon + 2);
+    if (text != std::string::npos) line += ": " + lastLog_.substr(text + 2);
   }
   throw ConnectionFailed(line);
 }
@@ -109,11 +116,7 @@ bool Connection::Wait(std::optional<Clock::time_point> until, int fd, bool woken
   while (wl_display_prepare_read(display_) != 0) Check(wl_display_dispatch_pending(display_));
   // A full socket takes the rest once the compositor has read some.
   const bool unsent = wl_display_flush(display_) < 0 && errno == EAGAIN;
-  int timeout = -1;
-  if (until) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now());
-    timeout = int(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
-  }
+  const int timeout = RunLoop::MillisecondsUntil(Clock::now(), until);
   const short events = short((woken ? POLLIN : 0) | (unsent ? POLLOUT : 0));
   pollfd waits[2] = {{wl_display_get_fd(display_), events, 0}, {fd, POLLIN, 0}};
   if (poll(waits, fd < 0 ? 1 : 2, timeout) < 0 && errno != EINTR) {

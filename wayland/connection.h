@@ -5,6 +5,7 @@
 #include <wayland-client.h>
 
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -12,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "core/run_loop.h"
+
 namespace wayland {
 
-using Clock = std::chrono::steady_clock;
+using Clock = RunLoop::Clock;
 
 // Surroundings the saver cannot run in: one line on stderr, exit status 2.
 class BadSurroundings : public std::runtime_error {
@@ -31,6 +34,11 @@ class ConnectionFailed : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// A listener's slot for an event the saver has no use for: libwayland
+// aborts on an event whose slot is empty.
+template <typename... Args>
+void Ignore(Args...) {}
 
 struct Global {
   std::uint32_t name;
@@ -75,6 +83,9 @@ class Connection {
   // compositor: for a child that inherited it.
   void Abandon();
 
+  // libwayland's last complaint, kept for the line a protocol error prints.
+  void KeepLog(const char* format, va_list args);
+
  private:
   // Throws for a failed libwayland call, naming a protocol error.
   void Check(int result);
@@ -82,6 +93,7 @@ class Connection {
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;
   std::vector<Global> globals_;
+  std::string lastLog_;
 };
 
 }  // namespace wayland

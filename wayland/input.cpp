@@ -9,8 +9,11 @@ namespace wayland {
 
 namespace {
 
-template <typename... Args>
-void Ignore(Args...) {}
+// The saver window's button numbers: the pointer's from 0 (BTN_LEFT, in
+// Linux's input codes, is 0x110), the fingers' from 32.
+constexpr std::uint32_t kFirstButton = 0x110;
+int ButtonNumber(std::uint32_t button) { return int((button - kFirstButton) & 31); }
+int FingerNumber(std::int32_t id) { return 32 + (id & 31); }
 
 // Every slot is filled: libwayland aborts on an event without a handler.
 const wl_seat_listener kSeatListener = {Input::OnCapabilities, Ignore};
@@ -77,7 +80,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
     ReleasePointer(self->pointer_);
     self->pointer_ = nullptr;
     self->inside_ = false;
-    self->buttonsHeld_ = 0;  // their releases will not come
+    self->form_.FormMouseLost();
   }
   if (keyboard && self->keyboard_ == nullptr) {
     self->keyboard_ = wl_seat_get_keyboard(self->seat_);
@@ -93,7 +96,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
   } else if (!touch && self->touch_ != nullptr) {
     ReleaseTouch(self->touch_);
     self->touch_ = nullptr;
-    self->touches_ = 0;
+    self->form_.FormMouseLost();
   }
 }
 
@@ -110,7 +113,7 @@ void Input::OnEnter(void* data, wl_pointer*, std::uint32_t serial, wl_surface*, 
 void Input::OnLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
   auto* self = static_cast<Input*>(data);
   self->inside_ = false;
-  self->buttonsHeld_ = 0;
+  self->form_.FormMouseLost();
 }
 
 void Input::OnMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -119,33 +122,26 @@ void Input::OnMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fi
                             std::int32_t(wl_fixed_to_double(y) * self->scale_));
 }
 
-void Input::OnButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+void Input::OnButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
                      std::uint32_t state) {
-  auto* self = static_cast<Input*>(data);
-  if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-    ++self->buttonsHeld_;
-    self->form_.FormMouseDown();
-  } else {
-    self->buttonsHeld_ = std::max(self->buttonsHeld_ - 1, 0);
-    self->form_.FormClick();
-  }
+  auto& form = static_cast<Input*>(data)->form_;
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED)
+    form.FormMouseDown(ButtonNumber(button));
+  else
+    form.FormMouseUp(ButtonNumber(button));
 }
 
 void Input::OnTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*,
-                        std::int32_t, wl_fixed_t, wl_fixed_t) {
-  auto* self = static_cast<Input*>(data);
-  ++self->touches_;
-  self->form_.FormMouseDown();
+                        std::int32_t id, wl_fixed_t, wl_fixed_t) {
+  static_cast<Input*>(data)->form_.FormMouseDown(FingerNumber(id));
 }
 
-void Input::OnTouchUp(void* data, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {
-  auto* self = static_cast<Input*>(data);
-  self->touches_ = std::max(self->touches_ - 1, 0);
-  self->form_.FormClick();
+void Input::OnTouchUp(void* data, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t id) {
+  static_cast<Input*>(data)->form_.FormMouseUp(FingerNumber(id));
 }
 
 // The compositor took the touches over: no up will come for them.
-void Input::OnTouchCancel(void* data, wl_touch*) { static_cast<Input*>(data)->touches_ = 0; }
+void Input::OnTouchCancel(void* data, wl_touch*) { static_cast<Input*>(data)->form_.FormMouseLost(); }
 
 void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {
   auto* self = static_cast<Input*>(data);

@@ -1,6 +1,6 @@
 #pragma once
 // The seat's pointer, keyboard and touch over one surface, turned into the
-// saver window's handlers (a touch is a press of a button); keys are read
+// saver window's handlers (a finger is a button of its own); keys are read
 // through the keymap the compositor sends.
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
@@ -30,9 +30,6 @@ class Input {
   // the next repeat is due, and the repeats due by `now`.
   std::optional<Clock::time_point> RepeatDue() const { return repeatDue_; }
   void Repeat(Clock::time_point now);
-  // Buttons pressed and fingers put down over the surface, not yet let go.
-  int ButtonsHeld() const { return buttonsHeld_ + touches_; }
-
   // The seat's word, through the listeners.
   static void OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
   static void OnEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
@@ -65,12 +62,10 @@ class Input {
   wl_pointer* pointer_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
   wl_touch* touch_ = nullptr;
-  int touches_ = 0;
   int scale_ = 1;
   bool hidden_ = false;
   std::uint32_t enterSerial_ = 0;
   bool inside_ = false;
-  int buttonsHeld_ = 0;
   xkb_context* context_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* state_ = nullptr;

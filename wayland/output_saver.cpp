@@ -22,9 +22,6 @@ using MForm_unit::DisplayPower;
 // hidden: the animation waits until callbacks come again.
 constexpr auto kNoCallbacks = std::chrono::milliseconds(250);
 
-template <typename... Args>
-void Ignore(Args...) {}
-
 struct OutputInfo {
   int scale = 1, pendingScale = 1;
 };
@@ -104,7 +101,8 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   connection.Roundtrip();
 
   // The picture first: nothing of ours is on this output yet.
-  SetDesktop(copier ? CaptureOutput(connection, copier, shm, output) : std::nullopt);
+  Binding binding(copier ? CaptureOutput(connection, copier, shm, output) : std::nullopt);
+  RunLoop& loop = binding.Loop();
   wl_surface* surface = wl_compositor_create_surface(compositor);
   LayerState layer;
   zwlr_layer_surface_v1* cover = Cover(shell, surface, output, layer);
@@ -112,7 +110,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   if (layer.closed) return kOutputGone;
 
   Presenter presenter(shm, surface, wl_compositor_get_version(compositor) >= 4);
-  BindOutput(&presenter, &input);
+  binding.Bind(&presenter, &input);
   // The board is the surface's size times the output's scale, in pixels.
   int width = 0, height = 0, scale = 0;
   const auto follow = [&] {  // true if the pixel size changed
@@ -137,14 +135,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
       status = kOutputGone;
       break;
     }
-    if (CloseRequested()) {
-      // Ended by a press, the surface stays until every button is up again,
-      // so that the release reaches nothing beneath.
-      if (input.ButtonsHeld() == 0) break;
-      platform::EnableTimer(false);
-      if (connection.Wait(std::nullopt, signalFd)) break;
-      continue;
-    }
+    if (loop.CloseRequested()) break;
     if (follow()) form.FormResize(width, height);
     const auto now = Clock::now();
     const auto waiting = presenter.WaitingSince();
@@ -153,25 +144,22 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
     else if (!form.DisplayOff && waiting && now - *waiting >= kNoCallbacks)
       form.FormDisplayPower(DisplayPower::Off);
     input.Repeat(now);
-    const auto due = TimerDeadline();
-    if (due && now >= *due) {
+    if (loop.TickDue(now)) {
       form.MTimerTimer();
       continue;
     }
-    // Woken for the tick, a key's repeat or the frame callback overdue. While
-    // the timer runs, what the compositor sends waits for the next of those,
-    // never more than a tick: one wake-up a tick, not one more for each
-    // frame callback and buffer release.
-    auto until = due.value_or(Clock::time_point::max());
-    until = std::min(until, input.RepeatDue().value_or(Clock::time_point::max()));
-    if (!form.DisplayOff && waiting) until = std::min(until, *waiting + kNoCallbacks);
-    if (connection.Wait(until == Clock::time_point::max() ? std::nullopt : std::optional(until), signalFd,
-                        !due))
-      break;
+    // Woken for the tick, a key's repeat or the frame callback overdue; while
+    // the timer runs, what the compositor sends waits for the next of those.
+    std::optional<Clock::time_point> until = loop.Deadline();
+    for (const auto also : {input.RepeatDue(), !form.DisplayOff && waiting
+                                                  ? std::optional(*waiting + kNoCallbacks)
+                                                  : std::nullopt})
+      if (also) until = until ? std::min(*until, *also) : *also;
+    if (connection.Wait(until, signalFd, loop.WokenByDisplay())) break;
   }
   platform::EnableTimer(false);
   form.FormClose();
-  BindOutput(nullptr, nullptr);
+  binding.Bind(nullptr, nullptr);
   zwlr_layer_surface_v1_destroy(cover);
   wl_surface_destroy(surface);
   return status;

@@ -4,60 +4,48 @@
 #include <utility>
 
 #include "core/MForm_unit.h"
-#include "core/TMForm.h"
-#include "core/screen_picture.h"
 #include "core/services.h"
 #include "wayland/input.h"
 #include "wayland/presenter.h"
 
 namespace {
 
-ScreenPicture screen;  // the output as photographed before the saver showed
-wayland::Presenter* presenter = nullptr;
-wayland::Input* input = nullptr;
-std::optional<wayland::Clock::time_point> deadline;
-bool closeRequested = false;
-int cursorCounter = 0;
+wayland::Binding* bound = nullptr;
 
 }  // namespace
 
 namespace wayland {
 
-void SetDesktop(std::optional<Raster> picture) { screen.Keep(std::move(picture)); }
+Binding::Binding(std::optional<Raster> desktop) {
+  screen_.Keep(std::move(desktop));
+  bound = this;
+}
 
-void BindOutput(Presenter* p, Input* i) { presenter = p, input = i; }
-
-std::optional<Clock::time_point> TimerDeadline() { return deadline; }
-bool CloseRequested() { return closeRequested; }
+Binding::~Binding() { bound = nullptr; }
 
 }  // namespace wayland
 
 namespace platform {
 
-bool OpenScreen() { return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
+bool OpenScreen() { return bound->Screen().Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
 
-void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
+void CopyScreenRect(int left, int top, Raster& into) { bound->Screen().Copy(left, top, into); }
 
-void CloseScreen() { screen.Close(); }
+void CloseScreen() { bound->Screen().Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) {
-  if (presenter != nullptr && !damage.Empty()) presenter->Present(frame, damage);
+  if (bound->Frames() != nullptr && !damage.Empty()) bound->Frames()->Present(frame, damage);
 }
 
-void EnableTimer(bool enabled) {
-  if (enabled)
-    deadline = wayland::Clock::now() + std::chrono::milliseconds(MForm_unit::kTimerInterval);
-  else
-    deadline.reset();
-}
+void EnableTimer(bool enabled) { bound->Loop().EnableTimer(enabled); }
 
 int ShowCursor(bool show) {
-  cursorCounter += show ? 1 : -1;
-  if (input != nullptr) input->HidePointer(cursorCounter < 0);
-  return cursorCounter;
+  const int counter = bound->Loop().ShowCursor(show);
+  if (bound->Pointer() != nullptr) bound->Pointer()->HidePointer(bound->Loop().CursorHidden());
+  return counter;
 }
 
-void CloseSaverWindow() { closeRequested = true; }
+void CloseSaverWindow() { bound->Loop().RequestClose(); }
 
 void ReportFailure(const std::string& message) {
   std::fprintf(stderr, "quillmere-wayland: %s\n", message.c_str());

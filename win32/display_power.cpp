@@ -17,30 +17,28 @@ constexpr GUID kConsoleDisplayState = {
 constexpr GUID kMonitorPowerOn = {
     0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
-using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
-using Unregister = BOOL(WINAPI*)(HPOWERNOTIFY);
-
-HPOWERNOTIFY registration = nullptr;
+using Registration = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+using Unregistration = BOOL(WINAPI*)(HPOWERNOTIFY);
 
 }  // namespace
 
 namespace win32 {
 
-void RegisterDisplayPower(HWND window) {
+void DisplayPowerNotices::Register(HWND window) {
   // Windows XP lacks the call; it is looked up so that XP still starts.
-  static const auto registerFor = User32Function<Register>("RegisterPowerSettingNotification");
+  static const auto registerFor = User32Function<Registration>("RegisterPowerSettingNotification");
   if (registerFor == nullptr) return;
   // Before Windows 8 there is no console display state to ask for.
   if (IsWindows8OrGreater())
-    registration = registerFor(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
-  if (registration == nullptr)
-    registration = registerFor(window, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
+    registration_ = registerFor(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+  if (registration_ == nullptr)
+    registration_ = registerFor(window, &kMonitorPowerOn, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
-void UnregisterDisplayPower() {
-  static const auto unregister = User32Function<Unregister>("UnregisterPowerSettingNotification");
-  if (registration != nullptr && unregister != nullptr) unregister(registration);
-  registration = nullptr;
+void DisplayPowerNotices::Unregister() {
+  static const auto unregister = User32Function<Unregistration>("UnregisterPowerSettingNotification");
+  if (registration_ != nullptr && unregister != nullptr) unregister(registration_);
+  registration_ = nullptr;
 }
 
 std::optional<DisplayPower> DisplayPowerOf(WPARAM event, LPARAM setting) {

@@ -8,9 +8,6 @@ namespace {
 
 constexpr char kClassName[] = "TMFormCover";
 
-HWND saverWindow = nullptr;
-std::vector<HWND> covers;
-
 BOOL CALLBACK CollectOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
@@ -19,12 +16,14 @@ BOOL CALLBACK CollectOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   return TRUE;
 }
 
-// The pointer over a cover is the pointer over the saver window, at the same
-// place in the saver's client coordinates: one stream for its rules.
+// The pointer over a cover is the pointer over the saver window, its owner,
+// at the same place in the saver's client coordinates: one stream for its
+// rules.
 void ForwardPointer(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND saver = GetWindow(cover, GW_OWNER);
   POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  MapWindowPoints(cover, saverWindow, &at, 1);
-  SendMessageA(saverWindow, message, wParam, MAKELPARAM(at.x, at.y));
+  MapWindowPoints(cover, saver, &at, 1);
+  SendMessageA(saver, message, wParam, MAKELPARAM(at.x, at.y));
 }
 
 LRESULT CALLBACK CoverProc(HWND cover, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -62,21 +61,20 @@ void RegisterCoverClass(HINSTANCE instance) {
 
 namespace win32 {
 
-void CoverOtherMonitors(HWND saver) {
-  saverWindow = saver;
+void MonitorCovers::Follow(HWND saver) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterCoverClass(instance);
   std::vector<RECT> monitors;
   EnumDisplayMonitors(nullptr, nullptr, CollectOtherMonitor, reinterpret_cast<LPARAM>(&monitors));
-  while (covers.size() > monitors.size()) {
-    DestroyWindow(covers.back());
-    covers.pop_back();
+  while (covers_.size() > monitors.size()) {
+    DestroyWindow(covers_.back());
+    covers_.pop_back();
   }
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     const RECT& r = monitors[i];
     const int width = r.right - r.left, height = r.bottom - r.top;
-    if (i < covers.size()) {
-      SetWindowPos(covers[i], HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);
+    if (i < covers_.size()) {
+      SetWindowPos(covers_[i], HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);
       continue;
     }
     // Owned by the saver window: above it, and destroyed with it. A tool
@@ -86,15 +84,15 @@ void CoverOtherMonitors(HWND saver) {
                                        saver, nullptr, instance, nullptr);
     if (cover == nullptr) break;
     ShowWindow(cover, SW_SHOWNOACTIVATE);
-    covers.push_back(cover);
+    covers_.push_back(cover);
   }
 }
 
-void RemoveMonitorCovers() {
+void MonitorCovers::Remove() {
   // The saver's own destruction has usually taken them with it already.
-  for (HWND cover : covers)
+  for (HWND cover : covers_)
     if (IsWindow(cover)) DestroyWindow(cover);
-  covers.clear();
+  covers_.clear();
 }
 
 }  // namespace win32

@@ -5,11 +5,24 @@
 // and what the pointer does over them reaches the saver window instead.
 #include <windows.h>
 
+#include <vector>
+
 namespace win32 {
 
-// One cover per monitor other than the primary, as the monitors are now;
-// called again, the covers follow the monitors.
-void CoverOtherMonitors(HWND saver);
-void RemoveMonitorCovers();
+class MonitorCovers {
+ public:
+  MonitorCovers() = default;
+  ~MonitorCovers() { Remove(); }
+  MonitorCovers(const MonitorCovers&) = delete;
+  MonitorCovers& operator=(const MonitorCovers&) = delete;
+
+  // One cover per monitor other than the primary, as the monitors are now;
+  // called again, the covers follow the monitors.
+  void Follow(HWND saver);
+  void Remove();
+
+ private:
+  std::vector<HWND> covers_;
+};
 
 }  // namespace win32

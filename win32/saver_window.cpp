@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include <exception>
+#include <optional>
 
 #include "core/services.h"
 #include "win32/display_power.h"
@@ -22,69 +23,88 @@ namespace {
 constexpr char kClassName[] = "TMForm";
 constexpr char kCaption[] = "Quillmere Screensaver 1.0";
 
-MForm_unit::TMForm MForm;
+// Everything the window procedure reaches, made for the window's life.
+struct Saver {
+  MForm_unit::TMForm form;
+  std::optional<win32::Binding> binding;
+  win32::MonitorCovers covers;
+  win32::DisplayPowerNotices displayPower;
+};
 
-// A press ends the saver, but its windows stay until every button is up
-// again: so the release, and the right button's context menu, reach nothing
-// beneath. Set while it waits for that.
-bool closing = false;
-constexpr WPARAM kButtons = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
+// The buttons as the core numbers them: left 1, middle 2, right 3, and the
+// side buttons 8 and 9.
+int ButtonOf(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return 1;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return 2;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return 3;
+    default:
+      return GET_XBUTTON_WPARAM(wParam) == XBUTTON1 ? 8 : 9;
+  }
+}
 
 // A board that could not be built leaves nothing to animate: creation fails.
-LRESULT Create(HWND window) {
-  win32::BindSaverWindow(window);
+LRESULT Create(Saver& saver, HWND window) {
+  saver.binding.emplace(window);
   try {
-    MForm.FormCreate(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const SIZE screen = win32::PrimaryScreenSize();
+    saver.form.FormCreate(screen.cx, screen.cy);
   } catch (const std::exception& failure) {
     platform::ReportFailure(failure.what());
     return -1;
   }
   platform::EnableTimer(true);
-  win32::CoverOtherMonitors(window);
-  win32::RegisterDisplayPower(window);
+  saver.covers.Follow(window);
+  saver.displayPower.Register(window);
   return 0;
 }
 
-void Close(HWND window) {
-  closing = false;
+void Close(Saver& saver, HWND window) {
   platform::EnableTimer(false);
-  MForm.FormClose();
+  saver.form.FormClose();
   DestroyWindow(window);
 }
 
 // Whatever gave the window a new size (a display change, the system), the
 // board follows; one that cannot be built for it ends the saver.
-void Resize(HWND window, int width, int height) {
-  if (width == MForm_unit::ScreenWidth && height == MForm_unit::ScreenHeight) return;
+void Resize(Saver& saver, HWND window, int width, int height) {
   try {
-    MForm.FormResize(width, height);
+    saver.form.FormResize(width, height);
   } catch (const std::exception& failure) {
     platform::ReportFailure(failure.what());
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
 }
 
-LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Handle(Saver& saver, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MForm_unit::TMForm& form = saver.form;
   switch (message) {
     case WM_CREATE:
-      return Create(window);
+      return Create(saver, window);
     case WM_GETMINMAXINFO: {
       // Maximized means exactly the primary screen, taskbar included.
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
       limits->ptMaxPosition = {0, 0};
-      limits->ptMaxSize = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      const SIZE screen = win32::PrimaryScreenSize();
+      limits->ptMaxSize = {screen.cx, screen.cy};
       return 0;
     }
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED) Resize(window, LOWORD(lParam), HIWORD(lParam));
+      if (wParam != SIZE_MINIMIZED && saver.binding) Resize(saver, window, LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) MForm.FormActivate();
+      if (LOWORD(wParam) != WA_INACTIVE) form.FormActivate();
       return 0;
     case WM_ACTIVATEAPP:
       // Another application took the foreground (Alt+Tab, Win+R): the saver
       // must not stay behind it, or the session lock would wait for it.
-      if (!wParam) PostMessageA(window, WM_CLOSE, 0, 0);
+      if (!wParam) form.FormCloseQuery();
       return 0;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel: no black flash in between
@@ -92,67 +112,76 @@ LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       PAINTSTRUCT paint;
       BeginPaint(window, &paint);
       const RECT& area = paint.rcPaint;
-      MForm.FormPaint({area.left, area.top, area.right, area.bottom});
+      form.FormPaint({area.left, area.top, area.right, area.bottom});
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_DISPLAYCHANGE:
+    case WM_DISPLAYCHANGE: {
       // A resolution changed, or a monitor came, went or moved: the window
       // covers the primary again, wherever and however large it now is, and
       // the covers follow the others.
-      MForm.FormDisplayChange();
-      SetWindowPos(window, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                   GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | SWP_NOACTIVATE);
-      win32::CoverOtherMonitors(window);
+      const SIZE screen = win32::PrimaryScreenSize();
+      form.FormDisplayChange(screen.cx, screen.cy);
+      SetWindowPos(window, nullptr, 0, 0, screen.cx, screen.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+      saver.covers.Follow(window);
       return 0;
+    }
     case WM_POWERBROADCAST:
-      if (const auto power = win32::DisplayPowerOf(wParam, lParam))
-        MForm.FormDisplayPower(*power);
+      if (const auto power = win32::DisplayPowerOf(wParam, lParam)) form.FormDisplayPower(*power);
       return TRUE;
     case WM_TIMER:
-      if (win32::TimerTickWanted()) MForm.MTimerTimer();
+      if (saver.binding->TimerTickWanted()) form.MTimerTimer();
       return 0;
     case WM_MOUSEMOVE:
-      MForm.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      form.FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
       SetCapture(window);  // its release comes here, wherever the pointer is
-      MForm.FormMouseDown();
+      form.FormMouseDown(ButtonOf(message, wParam));
       return message == WM_XBUTTONDOWN;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
     case WM_XBUTTONUP:
-      if (message == WM_LBUTTONUP) MForm.FormClick();
-      if (closing && !(wParam & kButtons)) Close(window);
+      form.FormMouseUp(ButtonOf(message, wParam));
       return message == WM_XBUTTONUP;
     case WM_CAPTURECHANGED:
-      if (closing) Close(window);  // the release will not come here
+      // Taken by another window: no release will come here.
+      if (reinterpret_cast<HWND>(lParam) != window) form.FormMouseLost();
       return 0;
     case WM_CHAR:
-      MForm.FormKeyPress();
+      form.FormKeyPress();
       return 0;
     case WM_KEYDOWN:
-      MForm.FormKeyDown();
+      form.FormKeyDown();
       return 0;
     case WM_CLOSE:
-      if (GetCapture() == window) {  // a press asked: its release closes
-        closing = true;
-        platform::EnableTimer(false);
-        return 0;
-      }
-      Close(window);
+      form.FormCloseQuery();
+      return 0;
+    case win32::kCloseNow:
+      Close(saver, window);
       return 0;
     case WM_DESTROY:
-      win32::UnregisterDisplayPower();
-      win32::RemoveMonitorCovers();
+      saver.displayPower.Unregister();
+      saver.covers.Remove();
+      saver.binding.reset();
       PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MFormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* saver = reinterpret_cast<Saver*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (saver == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return Handle(*saver, window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -169,11 +198,12 @@ void RunSaverWindow() {
   windowClass.lpszClassName = kClassName;
   RegisterClassA(&windowClass);
 
+  Saver saver;
   // A tool window: out of the taskbar and Alt+Tab.
-  const HWND window = CreateWindowExA(
-      WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0,
-      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance,
-      nullptr);
+  const SIZE screen = win32::PrimaryScreenSize();
+  const HWND window =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kCaption, WS_POPUP, 0, 0,
+                      screen.cx, screen.cy, nullptr, nullptr, instance, &saver);
   if (window == nullptr) return;
   ShowWindow(window, SW_SHOWMAXIMIZED);
   win32::RunMessageLoop();

@@ -1,123 +1,117 @@
 #include "win32/win32_platform.h"
 
-#include <optional>
-#include <vector>
+#include <algorithm>
 
-#include "core/services.h"
-#include "win32/win32_services.h"
 #include "core/MForm_unit.h"
 #include "core/TMForm.h"
-#include "core/screen_picture.h"
+#include "core/services.h"
 #include "core/xrgb.h"
 #include "win32/desktop_picture.h"
 #include "win32/wallpaper.h"
+#include "win32/win32_services.h"
 
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
+// A band's words: a quarter of a megabyte, whatever the screen's size.
+constexpr int kBandBytes = 1 << 18;
 
-HWND saverWindow = nullptr;
-HDC windowDc = nullptr;  // the class's own DC (CS_OWNDC), valid while the window lives
-bool timerEnabled = false;
-
-// The desktop as the saver first saw it (or the wallpaper, where the screen
-// did not show it), taken at the first board and kept for the life of the
-// process: after a display change the board is cut from it again, never
-// from a capture of the saver itself.
-ScreenPicture screen;
-bool desktopTaken = false;
-// Where that was the wallpaper, the screen's size it was laid out for: a
-// display change lays it out again, as Windows does (a centred or tiled
-// picture keeps its own size on a larger screen).
-std::optional<SIZE> wallpaperScreen;
-
-SIZE PrimaryScreen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
-
-void TakeDesktop() {
-  std::optional<Raster> picture = win32::PhotographDesktop();
-  if (!picture) {
-    wallpaperScreen = PrimaryScreen();
-    picture = win32::WallpaperPicture();
-  }
-  screen.Keep(std::move(picture));
-}
-
-void LayOutWallpaperAgain() {
-  const SIZE now = PrimaryScreen();
-  if (now.cx == wallpaperScreen->cx && now.cy == wallpaperScreen->cy) return;
-  wallpaperScreen = now;
-  // One that no longer decodes leaves the old layout to be stretched.
-  if (std::optional<Raster> wallpaper = win32::WallpaperPicture()) screen.Keep(std::move(wallpaper));
-}
-
-// What the window was last sent, as 32-bit words: the display's own layout,
-// which the system then copies as it is, instead of widening 24-bit pixels
-// one by one. Made again when the frame's size changes.
-std::vector<std::uint8_t> presented;
+win32::Binding* bound = nullptr;
 
 }  // namespace
 
 namespace win32 {
 
-void BindSaverWindow(HWND window) {
-  saverWindow = window;
-  windowDc = window != nullptr ? GetDC(window) : nullptr;
+Binding::Binding(HWND window) : window_(window), dc_(GetDC(window)) { bound = this; }
+
+Binding::~Binding() {
+  bound = nullptr;
+  KillTimer(window_, kTimerId);
 }
 
-bool TimerTickWanted() {
-  if (!timerEnabled) KillTimer(saverWindow, kTimerId);
-  return timerEnabled;
+bool Binding::TimerTickWanted() {
+  if (!timerEnabled_) KillTimer(window_, kTimerId);
+  return timerEnabled_;
 }
 
-}  // namespace win32
+void Binding::TakeDesktop() {
+  std::optional<Raster> picture = PhotographDesktop();
+  if (!picture) {
+    wallpaperScreen_ = PrimaryScreenSize();
+    picture = WallpaperPicture();
+  }
+  screen_.Keep(std::move(picture));
+}
 
-namespace platform {
+void Binding::LayOutWallpaperAgain() {
+  const SIZE now = PrimaryScreenSize();
+  if (now.cx == wallpaperScreen_->cx && now.cy == wallpaperScreen_->cy) return;
+  wallpaperScreen_ = now;
+  // One that no longer decodes leaves the old layout to be stretched.
+  if (std::optional<Raster> wallpaper = WallpaperPicture()) screen_.Keep(std::move(wallpaper));
+}
 
-bool OpenScreen() {
-  if (!desktopTaken)
-    TakeDesktop(), desktopTaken = true;
-  else if (wallpaperScreen)
+bool Binding::OpenScreen(int width, int height) {
+  if (!desktopTaken_)
+    TakeDesktop(), desktopTaken_ = true;
+  else if (wallpaperScreen_)
     LayOutWallpaperAgain();
-  return screen.Open(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight);
+  return screen_.Open(width, height);
 }
 
-void CopyScreenRect(int left, int top, Raster& into) { screen.Copy(left, top, into); }
-
-void CloseScreen() { screen.Close(); }
-
-void PresentFrame(const Raster& frame, const Damage& damage) {
-  const int stride = frame.Width() * 4;
-  presented.resize(std::size_t(stride) * frame.Height());
+void Binding::Present(const Raster& frame, const Damage& damage) {
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), frame.Width(), 0, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  for (const Rect& area : damage) {
-    WriteXrgb(frame, area, presented.data(), stride, WordOrder::kLittleEndian);
-    // The damaged rows alone, described as a DIB of their own, so that the
-    // source rectangle spans the whole DIB's height and no row-order
-    // convention of partial transfers comes into play. 1:1, so no stretch.
-    const int height = area.bottom - area.top, width = area.right - area.left;
-    info.bmiHeader.biHeight = -height;
-    SetDIBitsToDevice(windowDc, area.left, area.top, DWORD(width), DWORD(height), area.left, 0, 0,
-                      UINT(height), presented.data() + std::size_t(area.top) * stride, &info,
-                      DIB_RGB_COLORS);
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), 0, 0, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  for (const Rect& damaged : damage) {
+    const Rect area = Intersection(damaged, {0, 0, frame.Width(), frame.Height()});
+    if (IsEmpty(area)) continue;
+    const int width = int(area.Width()), stride = width * 4;
+    const int rows = std::clamp(kBandBytes / stride, 1, int(area.Height()));
+    band_.resize(std::size_t(stride) * rows);
+    info.bmiHeader.biWidth = width;
+    for (int top = area.top; top < area.bottom; top += rows) {
+      const int height = std::min(rows, area.bottom - top);
+      WriteXrgb(frame, {area.left, top, area.right, top + height}, band_.data(), stride,
+                WordOrder::kLittleEndian, area.left, top);
+      // A top-down DIB of the band alone, whose source rectangle spans it
+      // whole: no row-order convention of partial transfers comes into play.
+      info.bmiHeader.biHeight = -height;
+      SetDIBitsToDevice(dc_, area.left, top, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
+                        band_.data(), &info, DIB_RGB_COLORS);
+    }
   }
 }
 
 // Every tick disables the timer and enables it again, and SetTimer on a
 // running timer restarts its interval: so a disabled timer is only killed if
 // a tick of it still arrives (TimerTickWanted), one call less per tick.
-void EnableTimer(bool enabled) {
-  timerEnabled = enabled;
-  if (enabled) SetTimer(saverWindow, kTimerId, MForm_unit::kTimerInterval, nullptr);
+void Binding::EnableTimer(bool enabled) {
+  timerEnabled_ = enabled;
+  if (enabled) SetTimer(window_, kTimerId, MForm_unit::kTimerInterval, nullptr);
 }
+
+}  // namespace win32
+
+namespace platform {
+
+bool OpenScreen() { return bound->OpenScreen(MForm_unit::ScreenWidth, MForm_unit::ScreenHeight); }
+
+void CopyScreenRect(int left, int top, Raster& into) { bound->Screen().Copy(left, top, into); }
+
+void CloseScreen() { bound->Screen().Close(); }
+
+void PresentFrame(const Raster& frame, const Damage& damage) { bound->Present(frame, damage); }
+
+void EnableTimer(bool enabled) { bound->EnableTimer(enabled); }
 
 int ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 
-void CloseSaverWindow() { SendMessageA(saverWindow, WM_CLOSE, 0, 0); }
+// The window closes now: the core asks only once the input rules allow it.
+void CloseSaverWindow() { SendMessageA(bound->Window(), win32::kCloseNow, 0, 0); }
 
 void ReportFailure(const std::string& message) {
-  MessageBoxA(saverWindow, message.c_str(), win32::ApplicationTitle().c_str(),
-              MB_OK | MB_ICONERROR);
+  MessageBoxA(bound != nullptr ? bound->Window() : nullptr, message.c_str(),
+              win32::ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace platform

@@ -1,12 +1,59 @@
 #pragma once
-// The Win32 binding of the saver's platform services.
+// The Win32 binding of the saver's platform services: frames, the timer and
+// failures go to the saver window, and the screen is the desktop as the
+// saver first saw it (or the wallpaper, where the screen did not show it).
+// The saver window makes one for its life; the services reach it meanwhile.
 #include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/damage.h"
+#include "core/screen_picture.h"
 
 namespace win32 {
 
-// The window that receives frames, timer ticks and close requests.
-void BindSaverWindow(HWND window);
-// Whether a timer tick that arrived should run; kills a disabled timer.
-bool TimerTickWanted();
+// Sent to the saver window when the core asks it to close: it closes at once.
+inline constexpr UINT kCloseNow = WM_APP + 1;
+
+class Binding {
+ public:
+  explicit Binding(HWND window);
+  ~Binding();
+  Binding(const Binding&) = delete;
+  Binding& operator=(const Binding&) = delete;
+
+  HWND Window() const { return window_; }
+  // Whether a timer tick that arrived should run; kills a disabled timer.
+  bool TimerTickWanted();
+
+  // The services.
+  bool OpenScreen(int width, int height);
+  ScreenPicture& Screen() { return screen_; }
+  void Present(const Raster& frame, const Damage& damage);
+  void EnableTimer(bool enabled);
+
+ private:
+  void TakeDesktop();
+  void LayOutWallpaperAgain();
+
+  HWND window_;
+  HDC dc_;  // the class's own DC (CS_OWNDC), valid while the window lives
+  bool timerEnabled_ = false;
+  // The desktop as the saver first saw it (or the wallpaper), taken at the
+  // first board and kept: after a display change the board is cut from it
+  // again, never from a capture of the saver itself.
+  ScreenPicture screen_;
+  bool desktopTaken_ = false;
+  // Where that was the wallpaper, the screen's size it was laid out for: a
+  // display change lays it out again, as Windows does (a centred or tiled
+  // picture keeps its own size on a larger screen).
+  std::optional<SIZE> wallpaperScreen_;
+  // Damage crosses as 32-bit words, the display's own layout, which the
+  // system copies as it is instead of widening 24-bit pixels one by one; a
+  // band of rows at a time.
+  std::vector<std::uint8_t> band_;
+};
 
 }  // namespace win32

@@ -26,6 +26,9 @@ void ShowErrorMessage(const std::string& text);
 // user's own); empty if it cannot be read.
 std::string ThreadDesktopName();
 
+// The primary screen's size in pixels.
+inline SIZE PrimaryScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
 // Runs the thread's message loop until WM_QUIT; returns the quit code.
 int RunMessageLoop();
 // Dispatches whatever is queued, without waiting.

@@ -4,27 +4,18 @@
 #include <X11/extensions/Xrandr.h>
 #include <poll.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <utility>
 
-#include "core/MForm_unit.h"
 #include "core/services.h"
 #include "x11/target.h"
-#include "x11/x11_platform.h"
 
 namespace x11 {
 
-namespace {
-
-std::uint32_t ButtonBit(unsigned button) { return button < 32 ? 1u << button : 0; }
-
-}  // namespace
-
-EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
-                     std::vector<Rect> monitors)
-    : display_(display), window_(window), form_(form), covers_(covers), monitors_(std::move(monitors)) {
+EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Binding& binding,
+                     Covers* covers, std::vector<Rect> monitors)
+    : display_(display), window_(window), form_(form), binding_(binding), covers_(covers),
+      monitors_(std::move(monitors)) {
   int event, error;
   if (covers_ != nullptr && XRRQueryExtension(display_, &event, &error)) {
     XRRSelectInput(display_, DefaultRootWindow(display_), RRScreenChangeNotifyMask);
@@ -34,6 +25,7 @@ EventLoop::EventLoop(Display* display, Window window, MForm_unit::TMForm& form, 
 
 int EventLoop::Run(int signalFd) {
   const int fd = ConnectionNumber(display_);
+  RunLoop& loop = binding_.Loop();
   // The socket is read when a tick is due or, with the timer stopped, when
   // poll finds something there.
   int mode = QueuedAfterReading;
@@ -41,40 +33,26 @@ int EventLoop::Run(int signalFd) {
     for (; XEventsQueued(display_, mode) > 0; mode = QueuedAlready) {
       XEvent event;
       XNextEvent(display_, &event);
-      if (!Handle(event)) return Finish(0);
-      if (CloseRequested()) {
-        // Closed by a press, the windows stay until every button is up
-        // again, so that the release reaches nothing beneath.
-        if (buttons_ == 0) return Finish(0);
-        platform::EnableTimer(false);
-      }
+      if (!Handle(event) || loop.CloseRequested()) return Finish(0);
     }
-    const auto deadline = TimerDeadline();
-    const auto now = Clock::now();
-    if (deadline && now >= *deadline) {
+    const auto now = RunLoop::Clock::now();
+    if (loop.TickDue(now)) {
       form_.MTimerTimer();
-      if (CloseRequested()) return Finish(0);
+      if (loop.CloseRequested()) return Finish(0);
       continue;
     }
-    int timeout = -1;
-    if (deadline) {
-      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
-      timeout = int(std::max<std::int64_t>(wait.count(), 0));
-    }
-    // While the timer runs, what the server sends waits for the next tick,
-    // which reads it: one wake-up a tick, not one more for every answer to a
-    // shared-memory put, and events are never more than a tick late.
     pollfd waits[2] = {{signalFd, POLLIN, 0}, {fd, POLLIN, 0}};
-    if (poll(waits, deadline ? 1 : 2, timeout) < 0 && errno != EINTR) return Finish(1);
+    const bool woken = loop.WokenByDisplay();
+    if (poll(waits, woken ? 2 : 1, loop.Timeout(now)) < 0 && errno != EINTR) return Finish(1);
     if (waits[0].revents) return Finish(0);
-    mode = deadline || waits[1].revents ? QueuedAfterReading : QueuedAlready;
+    mode = !woken || waits[1].revents ? QueuedAfterReading : QueuedAlready;
     // A closed connection reads as end of file, reported as lost.
     if (waits[1].revents & (POLLHUP | POLLERR)) XNoOp(display_), XFlush(display_);
   }
 }
 
 bool EventLoop::Handle(const XEvent& event) {
-  if (NoteEvent(event)) return true;
+  if (binding_.Image().NoteEvent(event)) return true;
   switch (event.type) {
     case Expose: {
       const XExposeEvent& e = event.xexpose;
@@ -83,9 +61,7 @@ bool EventLoop::Handle(const XEvent& event) {
     }
     case ConfigureNotify: {
       const XConfigureEvent& e = event.xconfigure;
-      if (e.window == window_ && covers_ == nullptr &&
-          (e.width != MForm_unit::ScreenWidth || e.height != MForm_unit::ScreenHeight))
-        form_.FormResize(e.width, e.height);
+      if (e.window == window_ && covers_ == nullptr) form_.FormResize(e.width, e.height);
       return true;
     }
     case DestroyNotify:
@@ -119,12 +95,10 @@ void EventLoop::HandleInput(const XEvent& event) {
                           event.xmotion.y_root - monitors_.front().top);
       break;
     case ButtonPress:
-      buttons_ |= ButtonBit(event.xbutton.button);
-      form_.FormMouseDown();
+      form_.FormMouseDown(int(event.xbutton.button));
       break;
     case ButtonRelease:
-      buttons_ &= ~ButtonBit(event.xbutton.button);
-      form_.FormClick();
+      form_.FormMouseUp(int(event.xbutton.button));
       break;
     case KeyPress: {
       XKeyEvent key = event.xkey;
@@ -149,17 +123,16 @@ void EventLoop::FollowMonitors() {
   const Rect& primary = monitors_.front();
   const auto width = std::int32_t(primary.Width()), height = std::int32_t(primary.Height());
   XMoveResizeWindow(display_, window_, primary.left, primary.top, unsigned(width), unsigned(height));
-  form_.FormDisplayChange();
-  if (width != MForm_unit::ScreenWidth || height != MForm_unit::ScreenHeight)
-    form_.FormResize(width, height);
+  form_.FormDisplayChange(width, height);
   covers_->Cover(display_, monitors_);
+  binding_.ApplyCursor();
   XRaiseWindow(display_, window_);  // over covers of monitors that overlap the primary
 }
 
 int EventLoop::Finish(int status) {
   platform::EnableTimer(false);
   form_.FormClose();
-  ReleaseImage();
+  binding_.Image().Release();
   if (covers_ != nullptr) {
     covers_->Remove(display_);
     XDestroyWindow(display_, window_);

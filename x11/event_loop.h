@@ -3,12 +3,12 @@
 // saver closes, its window goes or a signal arrives on `signalFd`.
 #include <X11/Xlib.h>
 
-#include <cstdint>
 #include <vector>
 
 #include "core/TMForm.h"
 #include "core/raster.h"
 #include "x11/own_window.h"
+#include "x11/x11_platform.h"
 
 namespace x11 {
 
@@ -19,8 +19,8 @@ class EventLoop {
   // corner wherever the pointer is, and the saver window and the covers
   // follow the monitors, the first of `monitors` being the one the window
   // covers now. Without, the window is another's and only its size counts.
-  EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Covers* covers,
-            std::vector<Rect> monitors);
+  EventLoop(Display* display, Window window, MForm_unit::TMForm& form, Binding& binding,
+            Covers* covers, std::vector<Rect> monitors);
 
   // Returns the exit status.
   int Run(int signalFd);
@@ -35,10 +35,10 @@ class EventLoop {
   Display* display_;
   Window window_;
   MForm_unit::TMForm& form_;
+  Binding& binding_;
   Covers* covers_;
   std::vector<Rect> monitors_;
   int monitorsChanged_ = -1;  // RandR's event type, when the windows follow the monitors
-  std::uint32_t buttons_ = 0;  // held down, bit N for button N
 };
 
 }  // namespace x11

@@ -13,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/TMForm.h"
@@ -77,7 +78,7 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
   const XWindowAttributes& a = target.attributes;
   const Rect area = own ? primary
                         : Rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-  x11::SetDesktop(x11::PhotographDesktop(display, daemonWindow, visual, area));
+  Raster desktop = x11::PhotographDesktop(display, daemonWindow, visual, area);
 
   Window window = target.window;
   int width = a.width, height = a.height, depth = a.depth;
@@ -87,15 +88,17 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
     width = primary.right - primary.left, height = primary.bottom - primary.top;
     depth = DefaultDepth(display, screen);
   }
-  x11::BindWindow(display, window, visual, depth, own);
+  x11::Binding binding(display, window, visual, depth, std::move(desktop), own ? &covers : nullptr,
+                         own);
 
   MForm_unit::TMForm form;
   form.Seed = seed;
   form.FormCreate(width, height);
   platform::EnableTimer(true);
-  x11::EventLoop loop(display, window, form, own ? &covers : nullptr, monitors);
+  x11::EventLoop loop(display, window, form, binding, own ? &covers : nullptr, monitors);
   if (own) {
     covers.Cover(display, monitors);
+    binding.ApplyCursor();
     XMapRaised(display, window);
   }
   XFlush(display);

@@ -3,8 +3,6 @@
 #include <X11/Xatom.h>
 #include <unistd.h>
 
-#include "x11/x11_platform.h"
-
 namespace x11 {
 
 namespace {
@@ -56,13 +54,11 @@ void Covers::Cover(Display* display, const std::vector<Rect>& monitors) {
     windows_.push_back(CreateBlackWindow(display, monitors[i], kPointerEvents));
     XMapRaised(display, windows_.back());
   }
-  BindCovers(windows_);
 }
 
 void Covers::Remove(Display* display) {
   for (const Window window : windows_) XDestroyWindow(display, window);
   windows_.clear();
-  BindCovers(windows_);
 }
 
 }  // namespace x11

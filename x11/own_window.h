@@ -21,6 +21,7 @@ class Covers {
   // before. The server paints them black itself, whenever they are exposed.
   void Cover(Display* display, const std::vector<Rect>& monitors);
   void Remove(Display* display);
+  const std::vector<Window>& Windows() const { return windows_; }
 
  private:
   std::vector<Window> windows_;

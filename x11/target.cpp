@@ -1,18 +1,34 @@
 #include "x11/target.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
+#include "core/pixel_layout.h"
 #include "x11/error_trap.h"
-#include "x11/x11_platform.h"
+#include "x11/frame_image.h"
 
 namespace x11 {
 
 namespace {
+
+// `area` of a window or pixmap, read as it is now.
+Raster GrabWindow(Display* display, Drawable drawable, Visual* visual, int x, int y, int width,
+                  int height) {
+  XImage* image = XGetImage(display, drawable, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+  if (image == nullptr) throw std::runtime_error("cannot read the desktop picture");
+  const PixelLayout layout = LayoutOf(*image, visual);
+  Raster picture(width, height);
+  if (Supported(layout)) ReadImage(reinterpret_cast<const std::uint8_t*>(image->data), image->bytes_per_line, layout, picture);
+  XDestroyImage(image);
+  if (!Supported(layout)) throw std::runtime_error("the desktop's pixel layout is not one this hack can read");
+  return picture;
+}
 
 // The pixmap the daemon saved the desktop in, if it is still there.
 std::optional<Raster> DaemonScreenshot(Display* display, Window daemonWindow, Visual* visual) {

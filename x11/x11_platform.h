@@ -1,36 +1,45 @@
 #pragma once
-// The X11 binding of the saver's platform services: frames go to one window
-// through an image in shared memory when the server is local and offers
-// MIT-SHM, else through plain image requests.
+// The X11 binding of the saver's platform services, for one hack: frames go
+// to one window through a FrameImage, the cursor is hidden over it and the
+// covers, and the timer and close request are the event loop's. The hack's
+// main makes one; the services reach it while it lives.
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <optional>
-#include <vector>
-
-#include "core/raster.h"
+#include "core/run_loop.h"
+#include "core/screen_picture.h"
+#include "x11/frame_image.h"
 
 namespace x11 {
 
-using Clock = std::chrono::steady_clock;
+class Covers;
 
-// The window that receives frames and, when the hack owns it, the cursor.
-void BindWindow(Display* display, Window window, Visual* visual, int depth, bool ownsCursor);
-// The covers over the other monitors, which show the cursor as the saver's
-// window does.
-void BindCovers(const std::vector<Window>& covers);
-// The desktop as photographed before anything was mapped; the screen the
-// core captures is this picture at the window's current size.
-void SetDesktop(Raster picture);
-// Photographs `area` of the root window, or the pixmap the daemon saved.
-Raster GrabWindow(Display* display, Drawable drawable, Visual* visual, int x, int y, int width,
-                  int height);
-// When the next tick is due; unset while the timer is stopped.
-std::optional<Clock::time_point> TimerDeadline();
-bool CloseRequested();
-// Takes note of an event of the shared memory extension: true if it was one.
-bool NoteEvent(const XEvent& event);
-// Gives back the shared memory and the image; the next frame makes new ones.
-void ReleaseImage();
+class Binding {
+ public:
+  // `desktop` is the desktop as photographed before anything was mapped;
+  // the screen the core captures is that picture at the window's size. With
+  // `ownsCursor`, the cursor is the hack's to hide over the window and over
+  // `covers`.
+  Binding(Display* display, Window window, Visual* visual, int depth, Raster desktop,
+           const Covers* covers, bool ownsCursor);
+  ~Binding();
+  Binding(const Binding&) = delete;
+  Binding& operator=(const Binding&) = delete;
+
+  RunLoop& Loop() { return loop_; }
+  FrameImage& Image() { return image_; }
+  ScreenPicture& Screen() { return screen_; }
+  // Shows or hides the cursor as the counter says, over the window and the
+  // covers as they are now.
+  void ApplyCursor();
+
+ private:
+  Display* display_;
+  Window window_;
+  const Covers* covers_;
+  Cursor invisible_ = 0;  // 0 when the cursor is not the hack's
+  RunLoop loop_;
+  ScreenPicture screen_;
+  FrameImage image_;
+};
 
 }  // namespace x11

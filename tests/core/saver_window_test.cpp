@@ -43,34 +43,6 @@ TEST_F(SaverWindow, TheFirstTenMovesAreIgnoredAndTheEleventhOnlyRecords) {
   EXPECT_FALSE(headless::CloseRequested());
 }
 
-TEST_F(SaverWindow, OnlyAMoveOfThreePixelsOnBothAxesCloses) {
-  struct Case {
-    std::vector<std::pair<int, int>> moves;  // after the recorded point (100, 100)
-    bool closes;
-  } cases[] = {
-      {{{102, 102}}, false},
-      {{{200, 100}}, false},            // 100 pixels straight right
-      {{{100, 700}, {100, 0}}, false},  // straight down and up
-      {{{103, 103}}, true},
-      {{{97, 97}}, true},
-      {{{101, 101}, {102, 102}, {103, 103}}, true},  // small movements add up
-      {{{150, 102}, {102, 150}}, false},
-  };
-  for (const Case& c : cases) {
-    ResetState();
-    SetUp();
-    IgnoreFirstMoves();
-    form_.FormMouseMove(100, 100);
-    const int hidden = headless::CursorCounter();
-    for (const auto& [x, y] : c.moves) form_.FormMouseMove(x, y);
-    EXPECT_EQ(headless::CloseRequested(), c.closes) << c.moves.back().first;
-    EXPECT_EQ(headless::CursorCounter(), hidden + (c.closes ? 1 : 0));
-    if (!c.closes) {
-      EXPECT_EQ(form_.LastMouseX, 100);
-    }
-  }
-}
-
 TEST_F(SaverWindow, IgnoredMovesAreCountedOncePerProcess) {
   IgnoreFirstMoves();
   TMForm second;
@@ -78,14 +50,6 @@ TEST_F(SaverWindow, IgnoredMovesAreCountedOncePerProcess) {
   second.FormActivate();
   second.FormMouseMove(10, 10);
   EXPECT_EQ(second.LastMouseX, 10);
-}
-
-TEST_F(SaverWindow, AnyButtonOrClickCloses) {
-  form_.FormMouseDown();
-  EXPECT_TRUE(headless::CloseRequested());
-  SetUp();
-  form_.FormClick();
-  EXPECT_TRUE(headless::CloseRequested());
 }
 
 TEST_F(SaverWindow, AKeyChoosesTheMoveAfreshAndNeverCloses) {
@@ -116,7 +80,7 @@ TEST_F(SaverWindow, TheRecordIsResetOnlyOnTheFirstActivation) {
 TEST_F(SaverWindow, AfterADisplayChangeTheNextMoveOnlyRecords) {
   IgnoreFirstMoves();
   form_.FormMouseMove(100, 100);
-  form_.FormDisplayChange();
+  form_.FormDisplayChange(256, 128);
   form_.FormMouseMove(300, 300);  // where the same pointer now reads
   EXPECT_FALSE(headless::CloseRequested());
   form_.FormMouseMove(303, 303);

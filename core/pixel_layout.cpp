@@ -1,11 +1,9 @@
-#include "x11/pixel_layout.h"
+#include "core/pixel_layout.h"
 
 #include <algorithm>
 #include <bit>
 
 #include "core/xrgb.h"
-
-namespace x11 {
 
 namespace {
 
@@ -70,12 +68,12 @@ void WriteImage(const Raster& from, Rect area, const PixelLayout& layout, std::u
   }
 }
 
-void ReadImage(const std::uint8_t* image, int bytesPerLine, const PixelLayout& layout,
+void ReadImage(const std::uint8_t* image, std::ptrdiff_t bytesPerLine, const PixelLayout& layout,
                Raster& into) {
   const int bytes = layout.bitsPerPixel / 8;
   const Channel r = Of(layout.redMask), g = Of(layout.greenMask), b = Of(layout.blueMask);
   for (int y = 0; y < into.Height(); ++y) {
-    const std::uint8_t* in = image + std::size_t(y) * bytesPerLine;
+    const std::uint8_t* in = image + y * bytesPerLine;
     std::uint8_t* out = into.Row(y);
     for (int x = 0; x < into.Width(); ++x, in += bytes, out += 3) {
       std::uint32_t pixel = 0;
@@ -89,5 +87,3 @@ void ReadImage(const std::uint8_t* image, int bytesPerLine, const PixelLayout& l
     }
   }
 }
-
-}  // namespace x11

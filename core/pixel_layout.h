@@ -1,12 +1,11 @@
 #pragma once
-// Moving pixels between a Raster (24-bit B, G, R rows) and the memory of an
-// X image in a TrueColor visual's layout: bits per pixel, channel masks and
-// byte order. Plain memory work, no Xlib, so it is tested without a server.
+// Moving pixels between a Raster (24-bit B, G, R rows) and image memory in a
+// true-colour layout given by bits per pixel, channel masks and byte order:
+// an X image's, or a Wayland buffer's.
+#include <cstddef>
 #include <cstdint>
 
 #include "core/raster.h"
-
-namespace x11 {
 
 struct PixelLayout {
   int bitsPerPixel = 32;  // 16, 24 or 32
@@ -24,8 +23,7 @@ bool Supported(const PixelLayout& layout);
 void WriteImage(const Raster& from, Rect area, const PixelLayout& layout, std::uint8_t* image,
                 int bytesPerLine);
 
-// Reads a whole image of the raster's size into it.
-void ReadImage(const std::uint8_t* image, int bytesPerLine, const PixelLayout& layout,
+// Reads a whole image of the raster's size into it, its first row at
+// `image`; a negative `bytesPerLine` reads an image stored bottom-up.
+void ReadImage(const std::uint8_t* image, std::ptrdiff_t bytesPerLine, const PixelLayout& layout,
                Raster& into);
-
-}  // namespace x11
