@@ -62,8 +62,6 @@ class TMForm {
   // and the ticks resume.
   void FormDisplayPower(DisplayPower power);
 
-  // True from the first request to end: no tick runs after it.
-  bool Ending() const { return ending_; }
   bool ButtonsHeld() const { return held_ != 0; }
 
   std::int32_t LastMouseX = -1;
