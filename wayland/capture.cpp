@@ -82,18 +82,19 @@ void Ignore(Args...) {}
 const zwlr_screencopy_frame_v1_listener kFrameListener = {
     OnBuffer, OnFlags, OnReady, OnFailed, Ignore, Ignore, OnBufferDone};
 
-Raster Picture(const Copy& c) {
-  Raster picture(c.width, c.height);
-  const int r = RedFirst(c.format) ? 0 : 2, b = 2 - r;
-  for (int y = 0; y < c.height; ++y) {
-    const std::uint8_t* in = c.memory->Data() + std::size_t(c.yInverted ? c.height - 1 - y : y) * c.stride;
+}  // namespace
+
+Raster PictureOf32(const std::uint8_t* pixels, int width, int height, int stride, bool redFirst,
+                   bool yInverted) {
+  Raster picture(width, height);
+  const int r = redFirst ? 0 : 2, b = 2 - r;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = pixels + std::size_t(yInverted ? height - 1 - y : y) * stride;
     std::uint8_t* out = picture.Row(y);
-    for (int x = 0; x < c.width; ++x, in += 4, out += 3) out[0] = in[b], out[1] = in[1], out[2] = in[r];
+    for (int x = 0; x < width; ++x, in += 4, out += 3) out[0] = in[b], out[1] = in[1], out[2] = in[r];
   }
   return picture;
 }
-
-}  // namespace
 
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
                                     wl_shm* shm, wl_output* output) {
@@ -108,7 +109,8 @@ std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_mana
   zwlr_screencopy_frame_v1_destroy(frame);
   if (copy.buffer != nullptr) wl_buffer_destroy(copy.buffer);
   if (copy.state != Copy::State::kReady || copy.memory == nullptr) return std::nullopt;
-  return Picture(copy);
+  return PictureOf32(copy.memory->Data(), copy.width, copy.height, copy.stride, RedFirst(copy.format),
+                     copy.yInverted);
 }
 
 }  // namespace wayland
