@@ -21,7 +21,8 @@ ROOT = Path(__file__).resolve().parents[2]
 FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/quillmere.xml",
          "/usr/share/man/man6/quillmere.6.gz", "/usr/share/doc/quillmere/copyright",
          "/usr/share/doc/quillmere/changelog.gz", "/usr/bin/quillmere-wayland",
-         "/usr/share/man/man6/quillmere-wayland.6.gz"}
+         "/usr/share/man/man6/quillmere-wayland.6.gz",
+         "/usr/share/applications/quillmere-wayland.desktop"}
 
 
 def run(*args, **env):
