@@ -14,12 +14,9 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from wayland_harness import SEED, Session, binary, check_idle_start, check_input_rules, run_cases, wait_for  # noqa: E402
+from wayland_harness import (SEED, Session, binary, check_idle_start, check_input_rules, check_signals,  # noqa: E402
+                             check_two_outputs, run_cases)
 from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until  # noqa: E402
-
-
-def gone(pids):
-    return not [p for p in pids if Path(f"/proc/{p}").exists()]
 
 
 def case_frames_on_one_output_without_the_pointer():
@@ -36,25 +33,7 @@ def case_frames_on_one_output_without_the_pointer():
 
 def case_frames_on_two_outputs_and_a_click_ends_both():
     with Session("two", outputs=((512, 384), (400, 300))) as s:
-        mine = [s.render(d, SEED, 200, size) for d, size in zip(s.desktops, s.outputs)]
-        pointer = s.pointer()
-        saver = s.start_saver(seed=SEED)
-        sleep_until(saver, 1.0)
-        first = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
-        assert [frames.phase(tick) for frames, tick in zip(mine, first)] == ["intro"] * 2, first
-        time.sleep(0.5)
-        later = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
-        assert later[0] > first[0] and later[1] > first[1], f"ticks {first} then {later}"
-        boards = s.boards(saver)
-        assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
-        pointer.move(512 + 200, 150)
-        # The press ends it once let go, so the release reaches nothing beneath.
-        pointer.button(1, "press")
-        time.sleep(0.5)
-        assert s.is_running(saver), "the saver ended before the button was let go"
-        pointer.button(1, "release")
-        assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
-        assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
+        check_two_outputs(s)
 
 
 def case_a_pointer_gone_with_a_button_held_ends_it():
@@ -137,15 +116,7 @@ def case_no_frame_callbacks_no_frames():
 
 def case_signals_end_it_cleanly():
     with Session("signals", outputs=((512, 384), (400, 300))) as s:
-        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            saver = s.start_saver()
-            time.sleep(1.0)
-            boards = s.boards(saver)
-            assert len(boards) == 2
-            status, seconds = s.terminate(saver, number)
-            assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
-            assert saver.stderr.read() == b"", f"{number!r} made it say something"
-            assert gone(boards), f"{number!r}: a board outlived the saver"
+        check_signals(s)
 
 
 def case_compositor_gone():

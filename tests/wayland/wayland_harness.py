@@ -111,6 +111,11 @@ class WaylandSession(harness.Session):
             env["QUILLMERE_SEED"] = str(seed)
         return self.start([self.saver_path(), *args], env=env)
 
+    def pointer(self):
+        proc = self.start([binary("POINTER"), *self.layout], stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE, text=True)
+        return Pointer(proc)
+
     def boards(self, saver):
         """The pids of the saver's board processes, one per output."""
         return descendants(saver.pid)
@@ -187,11 +192,6 @@ class Session(WaylandSession):
         subprocess.run(["grim", "-o", output, str(path)], env=self.env, check=True, timeout=30)
         return path
 
-    def pointer(self):
-        proc = self.start([binary("POINTER"), *self.layout], stdin=subprocess.PIPE,
-                          stdout=subprocess.PIPE, text=True)
-        return Pointer(proc)
-
     def wtype(self, *args):
         subprocess.run(["wtype", *args], env=self.env, check=True, timeout=10)
 
@@ -205,6 +205,48 @@ class Session(WaylandSession):
 
 
 # --- the saver's rules, checked alike on either compositor ---
+
+def gone(pids):
+    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+
+
+def check_two_outputs(s):
+    """Two outputs, each its own board of its own picture with the
+    renderer's frames, into the shuffle; a click on the second ends both
+    once let go, so that the release reaches nothing beneath."""
+    mine = [s.render(d, SEED, 200, size) for d, size in zip(s.desktops, s.outputs)]
+    pointer = s.pointer()
+    saver = s.start_saver(seed=SEED)
+    sleep_until(saver, 1.0)
+    first = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
+    assert [frames.phase(tick) for frames, tick in zip(mine, first)] == ["intro"] * 2, first
+    time.sleep(0.5)
+    later = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
+    assert later[0] > first[0] and later[1] > first[1], f"ticks {first} then {later}"
+    boards = s.boards(saver)
+    assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
+    pointer.move(s.outputs[0][0] + 200, 150)
+    pointer.button(1, "press")
+    time.sleep(0.5)
+    assert s.is_running(saver), "the saver ended before the button was let go"
+    pointer.button(1, "release")
+    assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
+    assert saver.stderr.read() == b"", "it said something"
+    assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
+
+
+def check_signals(s):
+    """SIGTERM, SIGINT and SIGHUP each end the saver and its two boards at
+    once, with status 0 and not a word."""
+    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        saver = s.start_saver()
+        time.sleep(1.0)
+        boards = s.boards(saver)
+        assert len(boards) == 2
+        status, seconds = s.terminate(saver, number)
+        assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
+        assert saver.stderr.read() == b"", f"{number!r} made it say something"
+        assert gone(boards), f"{number!r}: a board outlived the saver"
 
 def check_input_rules(s, output):
     """On the session's first output (at 0, 0 of the layout): keys move
@@ -268,5 +310,5 @@ def check_idle_start(s, output, env=(), **popen):
     for i in range(11):  # ten ignored, then one recorded
         pointer.move(150 + 10 * i, 150 + 10 * i)
     pointer.move(250 + 3, 250 + 3)
-    assert wait_for(lambda: not Path(f"/proc/{saver.pid}").exists(), 3), "pointer motion did not end the saver"
+    assert wait_for(lambda: gone([saver.pid]), 3), "pointer motion did not end the saver"
     assert idle.poll() is None, "swayidle ended with the saver"
