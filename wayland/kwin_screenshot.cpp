@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "wayland/capture.h"
@@ -27,13 +28,14 @@ constexpr std::uint64_t kMostPixels = std::uint64_t(1) << 25;
 constexpr std::uint64_t kMostBytes = kMostPixels * 4;
 
 // What KWin sends back: the pixels' layout, as Qt's image formats number
-// them, and their size.
+// them, and their size. Its scale (pixels to the output's units) is not
+// needed: the picture is stretched to the board's pixel size where the two
+// differ.
 struct Shot {
   bool answered = false, refused = false;
   std::string refusal;
   std::string type;
   std::uint32_t format = 0, width = 0, height = 0, stride = 0;
-  double scale = 0;
   std::vector<std::uint8_t> bytes;
   bool ended = false;  // the pipe's end of file
 };
@@ -52,7 +54,7 @@ std::uint64_t ExpectedBytes(const Shot& s) {
   const std::uint64_t pixels = std::uint64_t(s.width) * s.height;
   const bool readable = s.type == "raw" && (BlueFirst(s.format) || RedFirst(s.format)) && s.width > 0 &&
                         s.height > 0 && pixels <= kMostPixels && s.stride >= std::uint64_t(s.width) * 4 &&
-                        std::uint64_t(s.stride) * s.height <= kMostBytes && s.scale > 0;
+                        std::uint64_t(s.stride) * s.height <= kMostBytes;
   return readable ? std::uint64_t(s.stride) * s.height : 0;
 }
 
@@ -72,9 +74,10 @@ int OnAnswer(sd_bus_message* m, void* data, sd_bus_error*) {
   auto& s = *static_cast<Shot*>(data);
   s.answered = true;
   if (const sd_bus_error* error = sd_bus_message_get_error(m)) {
-    // No KWin on this bus says nothing: the compositor is another.
+    // Only KWin's own refusal is said: no KWin on the bus means another
+    // compositor, and a late answer is as screencopy's, silent.
     s.refused = true;
-    if (!sd_bus_error_has_names(error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER))
+    if (std::string_view(error->name).starts_with("org.kde.KWin."))
       s.refusal = std::string(error->name) + (error->message ? std::string(": ") + error->message : "");
     return 0;
   }
@@ -91,8 +94,6 @@ int OnAnswer(sd_bus_message* m, void* data, sd_bus_error*) {
       ReadEntry(m, "u", name == "format" ? &s.format : name == "width" ? &s.width
                         : name == "height"                            ? &s.height
                                                                       : &s.stride);
-    } else if (name == "scale") {
-      ReadEntry(m, "d", &s.scale);
     } else {
       sd_bus_message_skip(m, "v");
     }
@@ -186,11 +187,12 @@ std::optional<Raster> CaptureScreen(const std::string& outputName, int signalFd)
   Shot shot;
   const bool taken = Take(bus, outputName, signalFd, shot);
   sd_bus_close_unref(bus);
-  if (!shot.refusal.empty())
-    std::fprintf(stderr,
-                 "quillmere-wayland: KWin gave no picture of %s (%s); it gives one only to a program "
-                 "its desktop file names: the sample desktop instead\n",
-                 outputName.c_str(), shot.refusal.c_str());
+  if (!shot.refusal.empty()) {
+    const bool unnamed = shot.refusal.find(".NoAuthorized") != std::string::npos;
+    std::fprintf(stderr, "quillmere-wayland: KWin gave no picture of %s (%s)%s: the sample desktop instead\n",
+                 outputName.c_str(), shot.refusal.c_str(),
+                 unnamed ? "; it gives one only to a program its installed desktop file names" : "");
+  }
   if (!taken || shot.bytes.size() != ExpectedBytes(shot)) return std::nullopt;
   return PictureOf32(shot.bytes.data(), int(shot.width), int(shot.height), int(shot.stride),
                      RedFirst(shot.format), false);
