@@ -21,7 +21,7 @@ X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev libxfixes-dev xvfb xdotool x1
 # The Wayland saver's tests and run: a headless compositor with a wallpaper,
 # screenshots of an output, keys, and the idle daemon that starts savers; and
 # KWin, with a session bus of its own and its screenshots read from Python.
-WAYLAND_PACKAGES=(sway swaybg grim wtype swayidle kwin-wayland dbus-daemon python3-dbus)
+WAYLAND_PACKAGES=(sway swaybg grim wtype swayidle kwin-wayland dbus-daemon dbus-bin python3-dbus)
 # scripts/package.sh: NSIS for the setup program, git for the commit's date,
 # dpkg-shlibdeps and file (which CPack runs on the hack) for the .deb's
 # Depends; for the package tests, lintian, man, and 7-Zip to unpack the setup
