@@ -1,8 +1,11 @@
 # Sourced by run.sh and test.sh: installs the Debian packages a job needs,
 # only those missing, so each script works alone on a fresh Debian 12.
 
+# sd-bus (libsystemd-dev) for KWin's screenshots; KWin's protocol files for
+# the tests' fake-input client.
 NATIVE_PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev python3
-                 python3-pil libwayland-dev wayland-protocols libxkbcommon-dev)
+                 python3-pil libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev
+                 plasma-wayland-protocols)
 # Several monitors under Wine: its X11 driver reads them through Xinerama,
 # and xrandr defines them on the one Xvfb screen.
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
@@ -21,8 +24,9 @@ FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 X11_PACKAGES=(libx11-dev libxext-dev libxrandr-dev libxfixes-dev xvfb xdotool x11-apps
               x11-utils x11-xserver-utils xscreensaver)
 # The Wayland saver's tests and run: a headless compositor with a wallpaper,
-# screenshots of an output, keys, and the idle daemon that starts savers.
-WAYLAND_PACKAGES=(sway swaybg grim wtype swayidle)
+# screenshots of an output, keys, and the idle daemon that starts savers; and
+# KWin, with a session bus of its own and its screenshots read from Python.
+WAYLAND_PACKAGES=(sway swaybg grim wtype swayidle kwin-wayland dbus-daemon dbus-bin python3-dbus)
 # scripts/package.sh: NSIS for the setup program, git for the commit's date,
 # dpkg-shlibdeps and file (which CPack runs on the hack) for the .deb's
 # Depends; for the package tests, lintian, man, and 7-Zip to unpack the setup

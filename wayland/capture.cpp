@@ -80,17 +80,17 @@ void OnBufferDone(void* data, zwlr_screencopy_frame_v1* frame) {
 const zwlr_screencopy_frame_v1_listener kFrameListener = {
     OnBuffer, OnFlags, OnReady, OnFailed, Ignore, Ignore, OnBufferDone};
 
-Raster Picture(const Copy& c) {
-  Raster picture(c.width, c.height);
+}  // namespace
+
+Raster PictureOf32(const std::uint8_t* pixels, int width, int height, int stride, bool redFirst,
+                   bool yInverted) {
+  Raster picture(width, height);
   // The formats name a little-endian word's channels from the top.
-  const std::uint32_t red = RedFirst(c.format) ? 0xFF : 0xFF0000, blue = red ^ 0xFF00FF;
-  const std::ptrdiff_t stride = c.yInverted ? -std::ptrdiff_t(c.stride) : c.stride;
-  const std::uint8_t* first = c.memory->Data() + (c.yInverted ? std::size_t(c.height - 1) * c.stride : 0);
-  ReadImage(first, stride, {32, red, 0xFF00, blue, false}, picture);
+  const std::uint32_t red = redFirst ? 0xFF : 0xFF0000, blue = red ^ 0xFF00FF;
+  const std::uint8_t* first = pixels + (yInverted ? std::size_t(height - 1) * stride : 0);
+  ReadImage(first, yInverted ? -std::ptrdiff_t(stride) : stride, {32, red, 0xFF00, blue, false}, picture);
   return picture;
 }
-
-}  // namespace
 
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
                                     wl_shm* shm, wl_output* output) {
@@ -105,7 +105,8 @@ std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_mana
   zwlr_screencopy_frame_v1_destroy(frame);
   if (copy.buffer != nullptr) wl_buffer_destroy(copy.buffer);
   if (copy.state != Copy::State::kReady || copy.memory == nullptr) return std::nullopt;
-  return Picture(copy);
+  return PictureOf32(copy.memory->Data(), copy.width, copy.height, copy.stride, RedFirst(copy.format),
+                     copy.yInverted);
 }
 
 }  // namespace wayland

@@ -1,5 +1,6 @@
 #pragma once
 // The picture an output shows, through the wlroots screencopy protocol.
+#include <cstdint>
 #include <optional>
 
 #include "core/raster.h"
@@ -16,5 +17,11 @@ namespace wayland {
 // pixel layout or size this cannot read.
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
                                     wl_shm* shm, wl_output* output);
+
+// Rows of 32-bit pixels `stride` bytes apart, each B, G, R (or, where
+// `redFirst`, R, G, B) and a byte that is dropped, the last row first where
+// `yInverted`: as a picture.
+Raster PictureOf32(const std::uint8_t* pixels, int width, int height, int stride, bool redFirst,
+                   bool yInverted);
 
 }  // namespace wayland

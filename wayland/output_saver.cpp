@@ -1,6 +1,7 @@
 #include "wayland/output_saver.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/TMForm.h"
 #include "core/services.h"
@@ -9,6 +10,7 @@
 #include "wayland/capture.h"
 #include "wayland/connection.h"
 #include "wayland/input.h"
+#include "wayland/kwin_screenshot.h"
 #include "wayland/presenter.h"
 #include "wayland/wayland_platform.h"
 
@@ -24,6 +26,7 @@ constexpr auto kNoCallbacks = std::chrono::milliseconds(250);
 
 struct OutputInfo {
   int scale = 1, pendingScale = 1;
+  std::string name;  // the compositor's, for KWin's screenshot
 };
 
 const wl_output_listener kOutputListener = {
@@ -33,7 +36,7 @@ const wl_output_listener kOutputListener = {
       info->scale = std::clamp(info->pendingScale, 1, 16);
     },
     [](void* data, wl_output*, std::int32_t factor) { static_cast<OutputInfo*>(data)->pendingScale = factor; },
-    Ignore, Ignore};
+    [](void* data, wl_output*, const char* name) { static_cast<OutputInfo*>(data)->name = name; }, Ignore};
 
 struct LayerState {
   int width = 0, height = 0;  // in surface units
@@ -101,7 +104,7 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   connection.Roundtrip();
 
   // The picture first: nothing of ours is on this output yet.
-  Binding binding(copier ? CaptureOutput(connection, copier, shm, output) : std::nullopt);
+  Binding binding(copier ? CaptureOutput(connection, copier, shm, output) : CaptureScreen(info.name, signalFd));
   RunLoop& loop = binding.Loop();
   wl_surface* surface = wl_compositor_create_surface(compositor);
   LayerState layer;

@@ -11,18 +11,12 @@ import signal
 import subprocess
 import sys
 import time
-import types
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from wayland_harness import Session, binary, descendants, run_cases, wait_for  # noqa: E402
-from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until, ticks_by  # noqa: E402
-
-SEED = 13
-
-
-def gone(pids):
-    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+from wayland_harness import (SEED, Session, binary, check_idle_start, check_input_rules, check_signals,  # noqa: E402
+                             check_two_outputs, run_cases)
+from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until  # noqa: E402
 
 
 def case_frames_on_one_output_without_the_pointer():
@@ -39,25 +33,7 @@ def case_frames_on_one_output_without_the_pointer():
 
 def case_frames_on_two_outputs_and_a_click_ends_both():
     with Session("two", outputs=((512, 384), (400, 300))) as s:
-        mine = [s.render(d, SEED, 200, size) for d, size in zip(s.desktops, s.outputs)]
-        pointer = s.pointer()
-        saver = s.start_saver(seed=SEED)
-        sleep_until(saver, 1.0)
-        first = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
-        assert [frames.phase(tick) for frames, tick in zip(mine, first)] == ["intro"] * 2, first
-        time.sleep(0.5)
-        later = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
-        assert later[0] > first[0] and later[1] > first[1], f"ticks {first} then {later}"
-        boards = s.boards(saver)
-        assert len(boards) == 2, f"{len(boards)} board processes for two outputs"
-        pointer.move(512 + 200, 150)
-        # The press ends it once let go, so the release reaches nothing beneath.
-        pointer.button(1, "press")
-        time.sleep(0.5)
-        assert s.is_running(saver), "the saver ended before the button was let go"
-        pointer.button(1, "release")
-        assert s.wait_exit(saver, 3) == 0, saver.stderr.read()
-        assert wait_for(lambda: gone(boards), 2), "a board outlived the saver"
+        check_two_outputs(s)
 
 
 def case_a_pointer_gone_with_a_button_held_ends_it():
@@ -104,64 +80,12 @@ def case_scale_two_draws_at_pixel_size():
 
 def case_input_rules():
     with Session("input") as s:
-        frames = s.render(s.desktops[0], SEED, 400)
-        pointer = s.pointer()
-        pointer.move(200, 200)
-        time.sleep(0.3)  # the compositor hides the still cursor before the photograph
-        saver = s.start_saver(seed=SEED)
-        sleep_until(saver, 2.2)  # into the shuffle
-        # A new keyboard's first key may reach the saver as its release alone:
-        # each run leads with a Shift, which does nothing either way.
-        s.wtype("-k", "Shift_L", "-s", "300", "-k", "Control_L", "-s", "100", "-k", "Shift_L")
-        time.sleep(0.2)
-        shot_tick(s, frames, saver, "HEADLESS-1")  # still the course without keys
-        s.wtype("-k", "Shift_L", "-s", "300", "a")
-        # Another tile moves, and the course after it is another: a move
-        # lasts 8 ticks, so six moves on it would all have to agree by chance.
-        time.sleep(1.0)
-        shot = s.shot("HEADLESS-1")
-        with s.paused(saver.pid):
-            assert s.match(shot, frames, 1, ticks_by(saver)) is None, "a key changed nothing"
-
-        for i in range(10):  # ignored, wherever they go
-            pointer.move(20 + 40 * i, 300 - 25 * i)
-        pointer.move(100, 100)  # recorded
-        for x in (150, 300, 400):  # straight right: never ends it
-            pointer.move(x, 100)
-        pointer.move(102, 102)  # 2 pixels on both axes
-        time.sleep(0.3)
-        assert s.is_running(saver), "keys or small moves ended the saver"
-        pointer.move(103, 103)
-        assert s.wait_exit(saver, 2) == 0, "3 pixels on both axes did not end it"
-
-        for button in (1, 2, 3):
-            saver = s.start_saver()
-            time.sleep(0.7)
-            pointer.button(button)
-            assert s.wait_exit(saver, 2) == 0, f"button {button} did not end it"
+        check_input_rules(s, "HEADLESS-1")
 
 
 def case_swayidle_starts_it_and_motion_ends_it():
     with Session("idle") as s:
-        frames = s.render(s.desktops[0], SEED, 150)
-        pointer = s.pointer()
-        idle = s.start(["swayidle", "-w", "timeout", "1", binary("WAYLAND")],
-                       env=dict(s.env, QUILLMERE_SEED=str(SEED)))
-
-        def savers():
-            return [p for p in descendants(idle.pid)
-                    if Path(f"/proc/{p}/cmdline").read_bytes().split(b"\0")[0] == binary("WAYLAND").encode()]
-
-        found = wait_for(savers, 5)
-        assert found, "swayidle started no saver after an idle second"
-        saver = types.SimpleNamespace(pid=found[0], started=time.monotonic())
-        time.sleep(1.0)
-        assert frames.phase(shot_tick(s, frames, saver, "HEADLESS-1")) == "intro"
-        for i in range(11):  # ten ignored, then one recorded
-            pointer.move(150 + 10 * i, 150 + 10 * i)
-        pointer.move(250 + 3, 250 + 3)
-        assert wait_for(lambda: gone([saver.pid]), 3), "pointer motion did not end the saver"
-        assert idle.poll() is None, "swayidle ended with the saver"
+        check_idle_start(s, "HEADLESS-1")
 
 
 def case_no_frame_callbacks_no_frames():
@@ -192,15 +116,7 @@ def case_no_frame_callbacks_no_frames():
 
 def case_signals_end_it_cleanly():
     with Session("signals", outputs=((512, 384), (400, 300))) as s:
-        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            saver = s.start_saver()
-            time.sleep(1.0)
-            boards = s.boards(saver)
-            assert len(boards) == 2
-            status, seconds = s.terminate(saver, number)
-            assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
-            assert saver.stderr.read() == b"", f"{number!r} made it say something"
-            assert gone(boards), f"{number!r}: a board outlived the saver"
+        check_signals(s)
 
 
 def case_compositor_gone():

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The .deb in dist/: lintian finds no error and no warning; its copyright
-file carries every licence notice in the tree; installed into this machine
+file carries every licence notice in the tree; its desktop file names the
+installed Wayland saver for KWin's screenshots; installed into this machine
 with apt-get: its files, the hack drawing on a private Xvfb, `man
 quillmere`; a purge leaves nothing."""
 
@@ -21,7 +22,8 @@ ROOT = Path(__file__).resolve().parents[2]
 FILES = {"/usr/libexec/xscreensaver/quillmere", "/usr/share/xscreensaver/config/quillmere.xml",
          "/usr/share/man/man6/quillmere.6.gz", "/usr/share/doc/quillmere/copyright",
          "/usr/share/doc/quillmere/changelog.gz", "/usr/bin/quillmere-wayland",
-         "/usr/share/man/man6/quillmere-wayland.6.gz"}
+         "/usr/share/man/man6/quillmere-wayland.6.gz",
+         "/usr/share/applications/quillmere-wayland.desktop"}
 
 
 def run(*args, **env):
@@ -48,11 +50,15 @@ def words(text):
     return " ".join(w for w in text.split() if w != ".")
 
 
-def copyright_paragraphs(deb):
+def packed_text(deb, path):
     tree = subprocess.run(["dpkg-deb", "--fsys-tarfile", str(deb)], capture_output=True,
                           check=True).stdout
     with tarfile.open(fileobj=io.BytesIO(tree)) as tar:
-        text = tar.extractfile("./usr/share/doc/quillmere/copyright").read().decode()
+        return tar.extractfile("." + path).read().decode()
+
+
+def copyright_paragraphs(deb):
+    text = packed_text(deb, "/usr/share/doc/quillmere/copyright")
     paragraphs = []
     for block in text.strip().split("\n\n"):
         fields = dict(re.findall(r"^([\w-]+):[ \t]*(.*(?:\n[ \t].*)*)", block, re.M))
@@ -92,6 +98,13 @@ def case_copyright_names_every_notice():
         name, _, text = named["License"].partition("\n")
         text = text or licences.get(name, "").partition("\n")[2]
         assert words(text) == words(permission), f"{path}: not its notice under {name}"
+
+
+def case_desktop_file_lets_kwin_grant_the_installed_saver_screenshots():
+    lines = packed_text(deb_path(), "/usr/share/applications/quillmere-wayland.desktop").splitlines()
+    for line in ("[Desktop Entry]", "Exec=/usr/bin/quillmere-wayland", "NoDisplay=true",
+                 "X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2"):
+        assert line in lines, f"no {line!r} in {lines}"
 
 
 def installed():
