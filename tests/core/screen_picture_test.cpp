@@ -1,6 +1,7 @@
 // The desktop a binding keeps, opened at the window's size for every board:
-// whatever sizes and pictures came before, closed or not, each open reads the
-// picture kept last, stretched nearest neighbour to the size now.
+// whatever sizes and pictures came before (the monitor turned and back, then
+// one side alone changed), closed or not, each open reads the picture kept
+// last, stretched nearest neighbour to the size now.
 #include "core/screen_picture.h"
 
 #include "tests/core/test_support.h"
@@ -9,8 +10,9 @@ TEST(ScreenPictureTest, EachOpenShowsTheLastPictureAtItsSize) {
   struct Step {
     int width, height;
     int keptWidth = 0, keptHeight = 0;  // a new picture of this size first
-  } steps[] = {{1024, 600}, {1024, 768}, {800, 768}, {1024, 768}, {800, 600}, {1024, 600},
-               {800, 600, 800, 600}, {800, 600}, {1024, 768}, {1024, 768, 1024, 600}};
+  } steps[] = {{768, 1024}, {1024, 768}, {1024, 600}, {1024, 768}, {800, 768}, {1024, 768},
+               {800, 600}, {1024, 600}, {800, 600, 800, 600}, {800, 600}, {1024, 768},
+               {1024, 768, 1024, 600}};
   for (const bool closed : {false, true}) {
     ScreenPicture screen;
     Raster picture = NumberedPicture(1024, 768);
