@@ -2,7 +2,11 @@
 
 bool ScreenPicture::Open(int width, int height) {
   if (!desktop_) return false;
-  if (desktop_->Width() != width || desktop_->Height() != height) {
+  // Decided afresh at every open: a copy made for an earlier size, or from an
+  // earlier picture, must not outlive an open without a close.
+  if (desktop_->Width() == width && desktop_->Height() == height) {
+    scaled_ = Raster();
+  } else {
     scaled_ = Raster(width, height);
     scaled_.StretchDraw({0, 0, width, height}, *desktop_);
   }

@@ -26,8 +26,15 @@ std::optional<int> WholeNumber(std::wstring_view text) {
   return text.empty() ? value : std::nullopt;
 }
 
-// a * b / c rounded to nearest, for positive sizes.
+// a * b / c rounded to nearest, halves up, for positive sizes.
 Wide Scaled(Wide a, Wide b, Wide c) { return (2 * a * b + c) / (2 * c); }
+
+// Where a side of `size` starts when centred on one of `room`. Windows'
+// documentation says only "centred"; this halves the leftover toward zero,
+// as C's division does, so that the odd pixel always lies right of or below
+// the picture: one more column of background beside a small picture, one
+// more cut from a large one.
+Wide CentredStart(Wide room, Wide size) { return (room - size) / 2; }
 
 // `picture` scaled as a whole to fit inside `area` (or, with `cover`, to
 // cover it), centred on it.
@@ -40,7 +47,7 @@ Rect Centred(Size picture, Rect area, bool cover) {
     w = Scaled(picture.width, height, picture.height);
   else
     h = Scaled(picture.height, width, picture.width);
-  const Wide left = area.left + (width - w) / 2, top = area.top + (height - h) / 2;
+  const Wide left = area.left + CentredStart(width, w), top = area.top + CentredStart(height, h);
   return {std::int32_t(left), std::int32_t(top), std::int32_t(left + w), std::int32_t(top + h)};
 }
 
@@ -96,7 +103,8 @@ Rect PlaceWallpaper(WallpaperLayout layout, Size picture, Size monitor, Rect des
     case WallpaperLayout::Center:
       break;
   }
-  const int left = (monitor.width - picture.width) / 2, top = (monitor.height - picture.height) / 2;
+  const int left = int(CentredStart(monitor.width, picture.width)),
+            top = int(CentredStart(monitor.height, picture.height));
   return {left, top, left + picture.width, top + picture.height};
 }
 

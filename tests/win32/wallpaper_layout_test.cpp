@@ -1,5 +1,6 @@
 // Where the wallpaper goes, from the settings Windows keeps for it; every
-// rectangle worked by hand on a 1920 x 1080 primary monitor.
+// rectangle worked by hand (a scaled side in exact fractions, rounded half
+// up) on a 1920 x 1080 primary monitor.
 #include "win32/wallpaper_layout.h"
 
 #include <gtest/gtest.h>
@@ -64,11 +65,22 @@ TEST(WallpaperLayoutTest, PlacesThePictureAsWindowsDoes) {
   } cases[] = {
       {kCenter, {800, 600}, kAlone, {560, 240, 1360, 840}},
       {kCenter, {2001, 1101}, kAlone, {-40, -10, 1961, 1091}},  // halves truncated
+      {kCenter, {801, 601}, kAlone, {559, 239, 1360, 840}},
+      {kCenter, {1919, 1081}, kAlone, {0, 0, 1919, 1081}},
+      {kCenter, {1921, 1079}, kAlone, {0, 0, 1921, 1079}},
       {kTile, {300, 200}, kAlone, {0, 0, 300, 200}},
       {kStretch, {800, 600}, kAlone, {0, 0, 1920, 1080}},
       {kFit, {800, 600}, kAlone, {240, 0, 1680, 1080}},
       {kFit, {3000, 1000}, kAlone, {0, 220, 1920, 860}},
       {kFit, {1920, 1080}, kAlone, {0, 0, 1920, 1080}},
+      // Scaled sides whose exact size lies either side of a half:
+      {kFit, {455, 256}, kAlone, {0, 0, 1920, 1080}},    // 1919.53
+      {kFit, {1279, 720}, kAlone, {0, 0, 1919, 1080}},   // 1918.5
+      {kFit, {402, 226}, kAlone, {0, 0, 1920, 1079}},    // 1079.40
+      {kFit, {768, 301}, kAlone, {0, 163, 1920, 916}},   // 752.5
+      {kFill, {377, 212}, kAlone, {0, 0, 1921, 1080}},   // 1920.57
+      {kFill, {769, 432}, kAlone, {-1, 0, 1922, 1080}},  // 1922.5
+      {kFill, {510, 287}, kAlone, {0, 0, 1920, 1080}},   // 1080.47
       {kFill, {800, 600}, kAlone, {0, -180, 1920, 1260}},
       {kFill, {3000, 1000}, kAlone, {-660, 0, 2580, 1080}},
       {kFill, {1000, 333}, kAlone, {-661, 0, 2582, 1080}},  // 3243.24 wide
@@ -78,11 +90,15 @@ TEST(WallpaperLayoutTest, PlacesThePictureAsWindowsDoes) {
       {kSpan, {1600, 900}, kLeft, {-1280, -360, 1920, 1440}},
       {kSpan, {1920, 2160}, kAbove, {0, -1080, 1920, 1080}},
       {kSpan, {1000, 1000}, kAbove, {-120, -1080, 2040, 1080}},
+      {kSpan, {854, 288}, kLeft, {-1281, 0, 1922, 1080}},    // 3202.5
+      {kSpan, {601, 203}, kLeft, {-1280, 0, 1920, 1081}},    // 1080.87
+      {kSpan, {729, 246}, kLeft, {-1280, 0, 1920, 1080}},    // 3200.49
   };
   for (const Case& c : cases) {
     const Rect placed = win32::PlaceWallpaper(c.layout, c.picture, {1920, 1080}, c.desktop);
     EXPECT_EQ(placed, c.placed) << int(c.layout) << " " << c.picture.width << "x"
-                                << c.picture.height << ": " << placed.left << "," << placed.top;
+                                << c.picture.height << ": " << placed.left << "," << placed.top
+                                << "," << placed.right << "," << placed.bottom;
   }
 }
 

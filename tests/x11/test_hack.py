@@ -288,25 +288,30 @@ def case_cover_buttons():
 
 def add_modes(s, *sizes):
     for width, height in sizes:  # timings that Xvfb takes, whatever they say
-        s.xrandr("--newmode", f"m{width}", 25, width, width + 8, width + 16, width + 24, height,
+        name = f"m{width}x{height}"
+        s.xrandr("--newmode", name, 25, width, width + 8, width + 16, width + 24, height,
                  height + 2, height + 4, height + 6)
-        s.xrandr("--addmode", "screen", f"m{width}")
+        s.xrandr("--addmode", "screen", name)
 
 
 def case_resolution_change_under_the_hack():
-    """The screen's mode changes while the hack runs, down and back up: each
-    time its window covers the whole screen again, showing the board cut
-    again, at the new size, from the desktop photographed at the start."""
+    """The screen's mode changes while the hack runs, one axis at a time
+    (the height alone, the width alone; away from the desktop's size,
+    between two others and back to it) and both: each time its window
+    covers the whole screen again, showing the board cut again from the
+    desktop photographed at the start, rescaled to the new size."""
     with Session("resolution", screen=(1024, 768)) as s:
-        add_modes(s, (800, 600))
+        sizes = {"m1024x600": (1024, 600), "m800x600": (800, 600), "m800x768": (800, 768),
+                 "1024x768": (1024, 768)}
+        add_modes(s, *list(sizes.values())[:3])
         desktop = s.sample_desktop()
         s.set_root(desktop)
-        sizes = {"m800": (800, 600), "1024x768": (1024, 768)}
         frames = {mode: s.render(s.scale(desktop, size), SEED, 100, size=size)
                   for mode, size in sizes.items()}
         hack = s.start_hack([], seed=SEED)
         time.sleep(0.7)
-        for mode, (width, height) in sizes.items():
+        for mode in ("m1024x600", "m800x600", "m800x768", "1024x768", "m800x600", "1024x768"):
+            width, height = sizes[mode]
             s.xrandr("--output", "screen", "--mode", mode)
             hack.started = time.monotonic()  # the board starts again with the change
             time.sleep(0.7)
@@ -339,7 +344,7 @@ def case_monitors_change_under_the_hack():
         s.set_monitor("P", after[0], "screen")
         s.set_monitor("C", after[1])
         # Xvfb tells of monitors set by hand only with a change of mode.
-        for mode in ("m640", "1024x768"):
+        for mode in ("m640x480", "1024x768"):
             s.xrandr("--fb", "1024x768", "--output", "screen", "--mode", mode)
         hack.started = time.monotonic()  # the board starts again with the change
         time.sleep(0.7)
@@ -364,7 +369,7 @@ def case_a_cover_never_hides_the_board():
         sleep_until(hack, 0.7)
         s.xrandr("--delmonitor", "C")
         s.set_monitor("C", primary)
-        for mode in ("m640", "1024x768"):  # as above, to have Xvfb tell of it
+        for mode in ("m640x480", "1024x768"):  # as above, to have Xvfb tell of it
             s.xrandr("--fb", "1024x768", "--output", "screen", "--mode", mode)
         time.sleep(0.5)
         check_monitors(s, hack, frames, primary, [])

@@ -180,8 +180,11 @@ int CursorShown() {
 
 int Scale(const std::string& in, int width, int height, const std::string& out) {
   const Raster picture = ReadPng(in);
-  Raster scaled(width, height);
-  scaled.StretchDraw({0, 0, width, height}, picture);
+  Raster scaled(width, height);  // sampled here, not by the core's stretch
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      scaled.SetPixel(x, y, picture.Pixel(int(std::int64_t(x) * picture.Width() / width),
+                                          int(std::int64_t(y) * picture.Height() / height)));
   WritePng(out, scaled);
   return 0;
 }

@@ -14,7 +14,7 @@ from wine_harness import Image, Session, load_image, run_cases, scr_path, window
 import harness
 from harness import COVER_BUTTONS, edge_walk, wait_for
 from test_run import LAVENDER, TITLE, Board, desktop_colour, make_desktop
-from test_wallpaper import BACKGROUND, noise
+from test_wallpaper import BACKGROUND, noise, set_wallpaper
 from test_window import start_passer_by, tell
 
 FLAGS = 0x8 | 0x80 | 0x8000000  # WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_NOACTIVATE
@@ -162,24 +162,36 @@ def centred(picture, width, height, background):
     return Image(width, height, b"".join(rows))
 
 
-def change_display(name, setup):
+def scaled(picture, width, height):
+    """`picture` stretched nearest neighbour to width x height, as the saver stretches."""
+    columns = [3 * (x * picture.width // width) + c for x in range(width) for c in range(3)]
+    rows = (picture.crop(0, y * picture.height // height, picture.width, 1).data
+            for y in range(height))
+    return Image(width, height, b"".join(bytes(row[i] for i in columns) for row in rows))
+
+
+def change_display(name, setup, started=lambda: None):
     """A display change that Wine makes itself: in a Wine desktop of
-    1024 x 768 (whose display lists fixed modes), a program sets 800 x 600
-    and then 1024 x 768 again. Each time the saver window covers the new
-    screen, and all of it shows the board, cut again at the new size from
-    what the saver started with, the saver's desktop not being the user's:
-    the sample desktop, or the wallpaper laid out afresh for the new screen.
-    `setup(s)` sets that up and gives the screen expected at a size."""
-    desktop = "Saver,1024x768"
-    with Session(name, screen=(1280, 1024)) as s:
-        s.move_mouse(900, 700)  # where 800 x 600 moves it
+    1280 x 768 (whose display lists fixed modes, not that one), a program
+    sets the height alone, down and up, then both, then the width alone.
+    Each time the saver window covers the new screen, and all of it shows
+    the board, cut again at the new size from what the saver started with,
+    the saver's desktop not being the user's: the sample desktop, or the
+    wallpaper laid out afresh for the new screen. `setup(s)` sets that up
+    and gives the screen expected at a size; `started()` runs once the
+    saver shows its first board."""
+    desktop = "Saver,1280x768"
+    with Session(name, screen=(1400, 1050)) as s:
+        s.move_mouse(1100, 740)  # where 1280 x 720 and 1024 x 768 move it
         expected = setup(s)
         proc = s.start([f"/desktop={desktop}", windows_path(scr_path()), "/s"], exe="explorer")
         # A program started in the desktop while it is still being made can
         # hang: the first is asked for once the saver's X window is there.
         assert wait_for(lambda: subprocess.run(["xdotool", "search", "--name", TITLE], env=s.env,
                                                capture_output=True).stdout, 15), "no saver"
-        for width, height in ((800, 600), (1024, 768)):
+        s.wait_window(TITLE, desktop=desktop)
+        started()
+        for width, height in ((1280, 720), (1280, 960), (1024, 768), (1366, 768)):
             assert s.wininfo("display", width, height, desktop=desktop).split() == ["display", "0"]
             saver = s.wait_window(TITLE, desktop=desktop, timeout=5,
                                   predicate=lambda w: w.rect == (0, 0, width, height))
@@ -194,7 +206,7 @@ def change_display(name, setup):
 def case_display_change():
     def sample(s):
         def expected(width, height):
-            path = s.artifact(f"sample-{width}.png")
+            path = s.artifact(f"sample-{width}x{height}.png")
             subprocess.run([os.environ["QUILLMERE_SAMPLE"], f"{width}x{height}", path], check=True)
             return load_image(path)
         return expected
@@ -205,13 +217,27 @@ def case_display_change_centred_wallpaper():
     def wallpaper(s):
         path = s.artifact("wallpaper.png")
         noise(300, 200).save(path)
-        s.reg_add(r"HKCU\Control Panel\Colors", "Background", "%d %d %d" % BACKGROUND)
-        for name, value in ("Wallpaper", windows_path(path)), ("WallpaperStyle", "0"), \
-                           ("TileWallpaper", "0"):
-            s.reg_add(r"HKCU\Control Panel\Desktop", name, value)
+        set_wallpaper(s, path, "0", "0")
         picture = load_image(path)
         return lambda width, height: centred(picture, width, height, BACKGROUND)
     change_display("display-change-wallpaper", wallpaper)
+
+
+def case_display_change_wallpaper_gone():
+    """With the wallpaper's file gone, the layout the saver started with is
+    rescaled to the new size."""
+    path = None
+
+    def tiled(s):
+        nonlocal path
+        path = s.artifact("wallpaper.png")
+        noise(97, 61).save(path)
+        set_wallpaper(s, path, "0", "1")
+        picture = load_image(path)
+        rows = (picture.crop(0, y % 61, 97, 1).data * 14 for y in range(768))
+        first = Image(1280, 768, b"".join(row[:3 * 1280] for row in rows))
+        return lambda width, height: scaled(first, width, height)
+    change_display("display-change-wallpaper-gone", tiled, lambda: path.unlink())
 
 
 def moving(s, seconds):

@@ -39,15 +39,20 @@ def noise(width, height):
     return Image(width, height, b"".join(colour(x, y) for y in range(height) for x in range(width)))
 
 
-def first_frame(s, wallpaper, style="10", tile="0"):
-    """Seconds from the saver's start with that wallpaper (None: none) to its
-    first frame, and the frame."""
-    s.open_desktop(DESKTOP)  # before the wallpaper: Wine's desktop crashes on a BMP cut short
+def set_wallpaper(s, wallpaper, style, tile):
+    """The settings Windows keeps for the wallpaper (None: none), on BACKGROUND."""
     s.reg_add(r"HKCU\Control Panel\Colors", "Background", "%d %d %d" % BACKGROUND)
     if wallpaper is not None:
         for name, value in ("Wallpaper", windows_path(wallpaper)), ("WallpaperStyle", style), \
                            ("TileWallpaper", tile):
             s.reg_add(r"HKCU\Control Panel\Desktop", name, value)
+
+
+def first_frame(s, wallpaper, style="10", tile="0"):
+    """Seconds from the saver's start with that wallpaper (None: none) to its
+    first frame, and the frame."""
+    s.open_desktop(DESKTOP)  # before the wallpaper: Wine's desktop crashes on a BMP cut short
+    set_wallpaper(s, wallpaper, style, tile)
     seconds, xwd = s.first_tile_frames(s.start(["/s"], desktop=DESKTOP), timeout=20)
     return seconds, decode(xwd)
 
