@@ -1,9 +1,13 @@
 #!/usr/bin/python3
-"""quillmere-wayland end to end, each case under a private headless sway:
-every output shows the headless renderer's frames for its own picture, size
-and the same seed (one output, two, one added later, scale 2); the pointer
-and keys follow the saver's rules; swayidle starts it and motion ends it;
-without frame callbacks nothing is composed; signals end it cleanly; and
+"""quillmere-wayland end to end, each case under a private headless sway or
+the fake compositor: every output shows the headless renderer's frames for
+its own picture as shown, size and the same seed (one output, two, one
+added later, scale 2, every transform, a portrait output, captures in XBGR
+or stored bottom-up); the pointer, keys, a held key and touch follow the
+saver's rules; swayidle starts it and motion ends it; without frame
+callbacks nothing is composed; signals end it cleanly, even while it starts
+or with the supervisor killed outright; an output that goes, or one it
+cannot serve, ends only its board; a new scale goes with its configure; and
 every bad surrounding gets one line and its status."""
 
 import os
@@ -15,14 +19,26 @@ import types
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from wayland_harness import Session, binary, descendants, run_cases, wait_for  # noqa: E402
-from harness import check_intro_and_slide, cpu_percent, shot_tick, sleep_until, ticks_by  # noqa: E402
+from wayland_harness import FakeSession, Session, binary, descendants, run_cases, wait_for  # noqa: E402
+from harness import alive, check_intro_and_slide, cpu_percent, pixels, shot_tick, sleep_until, ticks_by  # noqa: E402
 
 SEED = 13
 
 
 def gone(pids):
-    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+    return not [p for p in pids if alive(p)]
+
+
+def settled_shot(s, name):
+    """A shot of HEADLESS-1 once two in a row agree (a change takes a frame or two)."""
+    last = None
+    for _ in range(50):
+        shot = s.shot(name=name)
+        if pixels(shot) == last:
+            return shot
+        last = pixels(shot)
+        time.sleep(0.1)
+    raise AssertionError("HEADLESS-1 did not settle")
 
 
 def case_frames_on_one_output_without_the_pointer():
