@@ -157,6 +157,36 @@ def case_input_rules():
             assert s.wait_exit(saver, 2) == 0, f"button {button} did not end it"
 
 
+def case_a_held_key_repeats():
+    """Held through the intro, a key repeats as sway says (25 a second after
+    600 ms) until let go; each press chooses the move again, so the shuffle
+    after the intro follows from how many came."""
+    with Session("repeat", outputs=((320, 240),)) as s:
+        saver = s.start_saver(seed=SEED)
+        time.sleep(0.3)
+        s.wtype("-k", "Shift_L", "-s", "200", "-P", "a", "-s", "900", "-p", "a")
+        sleep_until(saver, 2.6)
+        shot = s.shot()
+        # Held 900 ms: the press and about eight repeats.
+        presses = [n for n in range(1, 13)
+                   if s.match(shot, s.render(s.desktops[0], SEED, 150, keys=[50] * n), 101, 150)]
+        assert presses and presses[0] >= 5, f"the shuffle follows {presses or 'no count of'} presses"
+
+
+def case_a_touch_ends_it_once_lifted_and_a_keymap_past_its_file_is_refused():
+    """The fake's keymap claims 64 pages of a one-page file: read as claimed,
+    the board would die of SIGBUS."""
+    with FakeSession("touch", flags=("--bad-keymap",)) as s:
+        for last in ("up", "cancel"):
+            saver = s.start_saver()
+            time.sleep(0.7)
+            assert s.tell("touch", "down") == "ok"
+            time.sleep(0.3)
+            assert s.is_running(saver), f"ended before the finger was lifted: {saver.stderr.read()}"
+            s.tell("touch", last)
+            assert s.wait_exit(saver, 2) == 0, f"touch {last}"
+
+
 def case_swayidle_starts_it_and_motion_ends_it():
     with Session("idle") as s:
         frames = s.render(s.desktops[0], SEED, 150)
