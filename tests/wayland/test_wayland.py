@@ -118,6 +118,53 @@ def case_scale_two_draws_at_pixel_size():
         assert shot_tick(s, frames, saver, "HEADLESS-1") > later, "lost at scale 1"
 
 
+def case_every_transform_shows_the_picture_as_shown():
+    """The capture comes in the output's own orientation: each of sway's
+    eight transforms must be undone, so that the board is what the user saw."""
+    with Session("transforms", outputs=((320, 240),)) as s:
+        for transform in ("90", "180", "270", "flipped", "flipped-90", "flipped-180", "flipped-270", "normal"):
+            s.swaymsg("output", "HEADLESS-1", "transform", transform)
+            desktop = settled_shot(s, f"shown-{transform}.png")
+            frames = s.render(desktop, SEED, 80, size=pixels(desktop)[0])
+            saver = s.start_saver(seed=SEED)
+            sleep_until(saver, 1.0)
+            assert frames.phase(shot_tick(s, frames, saver, "HEADLESS-1")) == "intro", transform
+            s.terminate(saver)
+
+
+def case_a_portrait_output_beside_a_landscape_one():
+    with Session("portrait", outputs=((512, 384), (512, 384)), transforms=["normal", "90"]) as s:
+        mine = [s.render(d, SEED, 80, size) for d, size in zip(s.desktops, s.shown)]
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        ticks = [shot_tick(s, frames, saver, name) for name, frames in zip(s.names, mine)]
+        assert [frames.phase(tick) for frames, tick in zip(mine, ticks)] == ["intro"] * 2, ticks
+
+
+def case_a_scale_goes_with_its_configure():
+    """The new scale comes five ticks before the configure for it: the board
+    keeps its pixel size throughout. A scale that no configure follows (the
+    surface keeps its size in the compositor's units) goes alone."""
+    with FakeSession("scale", outputs=((640, 480),)) as s:
+        saver = s.start_saver()
+        time.sleep(1.0)
+        s.tell("scale", 1, 2, 100)
+        time.sleep(0.6)
+        assert s.sizes(1) == ["640x480@1", "640x480@2"], s.sizes(1)
+        s.tell("scale", 1, 1, -1)
+        time.sleep(0.6)
+        assert s.sizes(1)[2:] == ["320x240@1"], s.sizes(1)
+
+
+def case_captures_in_xbgr_and_stored_bottom_up():
+    with FakeSession("formats", outputs=((320, 240), (256, 192)), options=["xbgr", "y-invert"]) as s:
+        mine = [s.render(d, SEED, 80, size) for d, size in zip(s.desktops, s.outputs)]
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        for name, frames in zip(s.names, mine):
+            assert frames.phase(shot_tick(s, frames, saver, name)) == "intro"
+
+
 def case_input_rules():
     with Session("input") as s:
         frames = s.render(s.desktops[0], SEED, 400)
@@ -247,6 +294,56 @@ def case_signals_end_it_cleanly():
             assert status == 0 and seconds < 1.0, f"{number!r}: status {status} after {seconds:.2f} s"
             assert saver.stderr.read() == b"", f"{number!r} made it say something"
             assert gone(boards), f"{number!r}: a board outlived the saver"
+
+
+def case_supervisor_killed_leaves_nothing_behind():
+    with Session("killed", outputs=((512, 384), (400, 300))) as s:
+        saver = s.start_saver()
+        time.sleep(1.0)
+        boards = s.boards(saver)
+        s.kill(saver)
+        time.sleep(1.0)
+        assert gone(boards), "a board outlived the supervisor killed outright"
+        for name, desktop in zip(s.names, s.desktops):
+            assert pixels(s.shot(name)) == pixels(desktop), f"{name} is still covered"
+
+
+def case_an_output_that_goes_ends_only_its_board():
+    with FakeSession("unplug", outputs=((320, 240), (256, 192))) as s:
+        saver = s.start_saver()
+        time.sleep(1.0)
+        s.tell("remove", 2)
+        assert wait_for(lambda: len(s.boards(saver)) == 1, 2), "its board did not end"
+        before = pixels(s.shot("1"))
+        time.sleep(0.3)
+        assert s.is_running(saver) and pixels(s.shot("1")) != before, "the other board stopped"
+        s.tell("remove", 1)
+        assert s.wait_exit(saver, 2) == 0 and saver.stderr.read() == b""
+
+
+def case_outputs_it_cannot_serve_are_left_alone():
+    with FakeSession("odd", outputs=((320, 240),) * 3,
+                     options=["", "configure=16384x16384", "configure=0x0"]) as s:
+        frames = s.render(s.desktops[0], SEED, 80)
+        saver = s.start_saver(seed=SEED)
+        sleep_until(saver, 1.0)
+        shot_tick(s, frames, saver, "1")
+        assert len(s.boards(saver)) == 1 and s.sizes(2) == s.sizes(3) == []
+        assert s.terminate(saver)[0] == 0
+        assert sorted(saver.stderr.read().decode().splitlines()) == [
+            "quillmere-wayland: an output of 0 x 0 pixels is left alone: the compositor gave it no size",
+            "quillmere-wayland: an output of 16384 x 16384 pixels is left alone: no shared memory of that size"]
+
+
+def case_a_signal_while_it_starts_ends_it_before_anything_shows():
+    """The capture is answered three seconds late: the board waiting for it
+    must still end at once."""
+    with FakeSession("early", options=["late=3000"]) as s:
+        saver = s.start_saver()
+        time.sleep(0.5)
+        status, seconds = s.terminate(saver)
+        assert status == 0 and seconds < 0.5, f"status {status} after {seconds:.2f} s"
+        assert s.sizes(1) == [], "its cover was shown"
 
 
 def case_compositor_gone():
