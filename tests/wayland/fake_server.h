@@ -1,49 +1,32 @@
 #pragma once
-// The fake compositor's "serve" mode: outputs with a picture each, surfaces
-// that keep the last frame committed on them, the layer shell, screencopy
-// at version 2 and a seat with a keyboard and a touchscreen; nothing is
-// drawn anywhere. What a test asks of it arrives as lines on stdin.
+// The fake compositor's "serve" mode, for what sway does not do on demand.
+// One output per argument PICTURE.png[,OPTION...], of the picture's size,
+// which screencopy (version 2, offering its buffer twice) gives of it:
+//   xbgr, y-invert   how the capture is laid out: red first, bottom row first
+//   configure=WxH    its cover's size, instead of its own over its scale
+//   mute             its captures are never answered
+// and "--bad-keymap": the seat's keyboard gets a keymap whose size runs past
+// the end of its file. The seat has a touchscreen. Nothing is drawn: a
+// surface keeps its last frame. Each line on stdin is a command, answered
+// with one line:
+//   shot N PATH      output N's cover's last frame, as a PNG
+//   sizes N          each buffer size and scale it committed ("WxH@S ...")
+//   remove N         its global withdrawn
+//   scale N S        its scale S, without a configure
+//   configure N      its cover configured for its size over its scale
+//   touch down|up|cancel   a finger on the first cover
 #include <wayland-server.h>
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/raster.h"
-
 namespace fake {
 
-struct Surface;
+struct Server;
 
-struct Output {
-  int index = 0;  // from 1, as the commands name it
-  int width = 0, height = 0, scale = 1;
-  int configureWidth = -1, configureHeight = -1;  // sent instead of its size, where set
-  Raster picture;  // what screencopy gives of it
-  bool redFirst = false, yInverted = false;
-  int lateMs = 0;  // how long a capture waits for its answer
-  wl_global* global = nullptr;
-  std::vector<wl_resource*> resources;
-  // Its cover's last frame, as the client's XRGB words, and every buffer
-  // size and scale it committed, once each time it changed ("WxH@S").
-  std::vector<std::uint8_t> frame;
-  int frameWidth = 0, frameHeight = 0;
-  std::vector<std::string> sizes;
-};
-
-struct Server {
-  wl_display* display = nullptr;
-  std::vector<std::unique_ptr<Output>> outputs;
-  std::vector<Surface*> covers;  // surfaces with the layer role
-  bool badKeymap = false;  // a keymap whose size is more than its file holds
-  wl_resource* touch = nullptr;
-  std::uint32_t serial = 0;
-};
-
-// Offers the globals of `server.outputs` and the rest on its display.
-void Offer(Server& server);
-// One line of a test's: the answer to print.
-std::string Command(Server& server, const std::string& line);
+// Offers those outputs and the rest on `display`; throws std::runtime_error
+// for an argument it does not know.
+std::shared_ptr<Server> Serve(wl_display* display, const std::vector<std::string>& args);
 
 }  // namespace fake

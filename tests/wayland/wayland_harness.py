@@ -178,7 +178,7 @@ class FakeSession(Session):
     as this user with a runtime folder of its own: one output per size in
     `outputs`, showing a sample desktop of that size, with the fake's
     options for it from `options` ("xbgr,y-invert", ...); `flags` go
-    before the outputs. Outputs are named "1", "2"... in its commands."""
+    before the outputs. Outputs are "1", "2"... in its commands."""
 
     def __init__(self, name, outputs=((320, 240),), options=None, flags=()):
         super().__init__(name, outputs)
