@@ -11,7 +11,9 @@ round's figures and ratio, and the medians. After building build/native:
     /usr/bin/python3 scripts/wayland_cpu.py [SECONDS] [ROUNDS]
 
 Two windows a round: the intro (whole frames, from 0.2 s to 1.9 s) and
-SECONDS of the shuffle after it."""
+SECONDS of the shuffle after it. Before them, each display server's own
+share with nothing to show, over 2 s: a headless sway wakes 60 times a
+second for its output's frame clock even then, which the X server does not."""
 
 import statistics
 import sys
@@ -31,11 +33,13 @@ WINDOWS = ((0.2, 1.7), (2.5, None))  # (start after launch, seconds): the intro,
 
 
 def one_round(seconds):
-    """For each window, ((own, server) of the saver, (own, server) of the hack)."""
+    """The idle servers' shares, then for each window ((own, server) of the
+    saver, (own, server) of the hack)."""
     with ExitStack() as stack:
         wl = stack.enter_context(wayland_harness.Session("cpu-wayland", outputs=(SIZE,)))
         x = stack.enter_context(x11_harness.Session("cpu-x11", screen=SIZE))
         x.set_root(x.sample_desktop())
+        idle = cpu_percent([wl.server.pid, x.server.pid], 2.0)
         saver = wl.start_saver()
         hack = x.start([binary("HACK"), "--root"])
         time.sleep(0.1)
@@ -47,7 +51,7 @@ def one_round(seconds):
             mine = (sum(shares[:len(pids)]), shares[len(pids)])
             readings.append((mine, tuple(shares[-2:])))
         assert wl.is_running(saver) and x.is_running(hack), "a program ended while measured"
-    return readings
+    return idle, readings
 
 
 def main():
@@ -59,7 +63,9 @@ def main():
           f"intro 1.7 s, shuffle {seconds:g} s a round")
     ratios = {"intro": [], "shuffle": []}
     for number in range(1, rounds + 1):
-        for name, ((own, server), (their_own, their_server)) in zip(ratios, one_round(seconds)):
+        idle, readings = one_round(seconds)
+        print(f"  round {number} idle   : sway {idle[0]:.2f}, Xvfb {idle[1]:.2f}")
+        for name, ((own, server), (their_own, their_server)) in zip(ratios, readings):
             ratios[name].append((own + server) / (their_own + their_server))
             print(f"  round {number} {name:7}: quillmere-wayland {own:.2f} + {server:.2f} = {own + server:.2f};"
                   f" quillmere --root {their_own:.2f} + {their_server:.2f} = {their_own + their_server:.2f};"

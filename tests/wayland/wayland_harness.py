@@ -2,7 +2,8 @@
 session, run as the unprivileged user that test.sh makes (sway refuses to
 run as root), with a runtime folder of its own, a sample desktop on each
 output (swaybg), screenshots of an output (grim), a virtual pointer and
-wtype's keys. Everything a session starts is ended by its PID on exit.
+wtype's keys; or, as FakeSession, the fake compositor and its commands.
+Everything a session starts is ended by its PID on exit.
 
     with Session("case", outputs=((512, 384), (400, 300))) as s:
         saver = s.start_saver(seed=5)
