@@ -141,15 +141,18 @@ def cpu_percent(pids, seconds):
     return [100.0 * (cpu_seconds(p) - b) / elapsed for p, b in zip(pids, before)]
 
 
-def is_running(proc):
-    """Still running: a zombie or a reaped process is not."""
-    if proc.poll() is not None:
-        return False
+def alive(pid):
+    """A process of that pid runs: a zombie or a reaped one does not."""
     try:
-        state = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+        state = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
     except FileNotFoundError:
         return False
     return state not in ("Z", "X")
+
+
+def is_running(proc):
+    """Still running: a zombie or a reaped process is not."""
+    return proc.poll() is None and alive(proc.pid)
 
 
 def wait_exit(proc, timeout):
@@ -293,15 +296,19 @@ class Session:
                        stdout=subprocess.DEVNULL)
         return path
 
-    def render(self, desktop, seed, ticks, size=None):
+    def render(self, desktop, seed, ticks, size=None, keys=()):
         """Renders every tick 1..ticks of a desktop of `size` (default: the
-        screen's); returns the frames and their trace."""
-        out = self.artifact(f"frames-{Path(desktop).stem}-{seed}")
-        trace = self.artifact(f"trace-{Path(desktop).stem}-{seed}.jsonl")
+        screen's), a key pressed before each tick in `keys`; returns the
+        frames and their trace."""
+        stem = f"{Path(desktop).stem}-{seed}" + (f"-keys-{len(keys)}" if keys else "")
+        out = self.artifact(f"frames-{stem}")
+        trace = self.artifact(f"trace-{stem}.jsonl")
         args = [binary("RENDER"), "--desktop", str(desktop), "--seed", str(seed), "--ticks",
                 str(ticks), "--out", str(out), "--trace", str(trace)]
         for tick in range(1, ticks + 1):
             args += ["--frame", str(tick)]
+        for tick in keys:
+            args += ["--key", str(tick)]
         subprocess.run(args, check=True, stdout=subprocess.DEVNULL, timeout=120)
         records = [json.loads(line) for line in trace.read_text().splitlines()]
         return Frames(out, records, size or self.screen)

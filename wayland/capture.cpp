@@ -4,6 +4,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/orientation.h"
 #include "core/pixel_layout.h"
 #include "protocols/wlr-screencopy-unstable-v1.h"
 #include "wayland/shared_memory.h"
@@ -34,11 +35,14 @@ bool RedFirst(std::uint32_t format) {
   return format == WL_SHM_FORMAT_XBGR8888 || format == WL_SHM_FORMAT_ABGR8888;
 }
 
+bool Readable(const Copy& c) {
+  return c.offered && (BlueFirst(c.format) || RedFirst(c.format)) && c.width > 0 && c.height > 0 &&
+         std::int64_t(c.stride) >= std::int64_t(c.width) * 4;
+}
+
 void StartCopy(Copy& c, zwlr_screencopy_frame_v1* frame) {
-  const bool readable = c.offered && (BlueFirst(c.format) || RedFirst(c.format)) && c.width > 0 &&
-                        c.height > 0 && std::int64_t(c.stride) >= std::int64_t(c.width) * 4;
   try {
-    if (readable)
+    if (Readable(c))
       c.memory = std::make_unique<SharedMemory>(c.shm, std::size_t(c.stride) * std::size_t(c.height));
   } catch (const std::runtime_error&) {  // too large, or no memory for it
   }
@@ -54,6 +58,9 @@ void StartCopy(Copy& c, zwlr_screencopy_frame_v1* frame) {
 void OnBuffer(void* data, zwlr_screencopy_frame_v1* frame, std::uint32_t format, std::uint32_t width,
               std::uint32_t height, std::uint32_t stride) {
   auto& c = *static_cast<Copy*>(data);
+  // An offer after the copy has started is too late (a second copy of one
+  // frame is a protocol error); of several before it, the first readable one is taken.
+  if (c.state != Copy::State::kDescribing || Readable(c)) return;
   // Sizes past what an int holds read as none, and fail the copy.
   const auto size = [](std::uint32_t value) { return value <= INT32_MAX ? int(value) : 0; };
   c.format = format, c.width = size(width), c.height = size(height), c.stride = size(stride);
@@ -93,20 +100,20 @@ Raster PictureOf32(const std::uint8_t* pixels, int width, int height, int stride
 }
 
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
-                                    wl_shm* shm, wl_output* output) {
+                                    wl_shm* shm, wl_output* output, Orientation shown) {
   Copy copy;
   copy.shm = shm, copy.version = zwlr_screencopy_manager_v1_get_version(manager);
   zwlr_screencopy_frame_v1* frame = zwlr_screencopy_manager_v1_capture_output(manager, 0, output);
   zwlr_screencopy_frame_v1_add_listener(frame, &kFrameListener, &copy);
   // A compositor that never answers leaves the sample desktop, as one that refuses.
-  const auto until = Clock::now() + kAnswerLimit;
-  while (copy.state != Copy::State::kReady && copy.state != Copy::State::kFailed && Clock::now() < until)
-    connection.Wait(until);
+  connection.WaitUntil([&] { return copy.state == Copy::State::kReady || copy.state == Copy::State::kFailed; },
+                       Clock::now() + kAnswerLimit);
   zwlr_screencopy_frame_v1_destroy(frame);
   if (copy.buffer != nullptr) wl_buffer_destroy(copy.buffer);
   if (copy.state != Copy::State::kReady || copy.memory == nullptr) return std::nullopt;
-  return PictureOf32(copy.memory->Data(), copy.width, copy.height, copy.stride, RedFirst(copy.format),
-                     copy.yInverted);
+  return Reoriented(PictureOf32(copy.memory->Data(), copy.width, copy.height, copy.stride,
+                                RedFirst(copy.format), copy.yInverted),
+                    shown);
 }
 
 }  // namespace wayland

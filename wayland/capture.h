@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/orientation.h"
 #include "core/raster.h"
 #include "wayland/connection.h"
 
@@ -12,11 +13,13 @@ struct zwlr_screencopy_manager_v1;
 
 namespace wayland {
 
-// The output's picture at its pixel size, without the pointer; nothing if
-// the compositor refuses, does not answer within seconds, or offers only a
-// pixel layout or size this cannot read.
+// The output's picture at its pixel size, without the pointer, laid as
+// `shown` says (the compositor copies the pixels as they go to the output,
+// before its turn or mirror); nothing if the compositor refuses, does not
+// answer within seconds, or offers only a pixel layout or size this cannot
+// read. Throws Stopped.
 std::optional<Raster> CaptureOutput(Connection& connection, zwlr_screencopy_manager_v1* manager,
-                                    wl_shm* shm, wl_output* output);
+                                    wl_shm* shm, wl_output* output, Orientation shown);
 
 // Rows of 32-bit pixels `stride` bytes apart, each B, G, R (or, where
 // `redFirst`, R, G, B) and a byte that is dropped, the last row first where

@@ -52,7 +52,7 @@ void Connection::KeepLog(const char* format, va_list args) {
   while (!lastLog_.empty() && lastLog_.back() == '\n') lastLog_.pop_back();
 }
 
-Connection::Connection() {
+Connection::Connection(int stopFd) : stopFd_(stopFd) {
   logging = this;
   wl_log_set_handler_client(wayland::KeepLog);
   const char* name = std::getenv("WAYLAND_DISPLAY");
@@ -132,13 +132,17 @@ bool Connection::Wait(std::optional<Clock::time_point> until, int fd, bool woken
   return fd >= 0 && waits[1].revents != 0;
 }
 
-void Connection::WaitFor(const std::function<bool()>& done, const char* what, Clock::duration limit) {
-  const auto until = Clock::now() + limit;
+bool Connection::WaitUntil(const std::function<bool()>& done, Clock::time_point until) {
   while (!done()) {
-    if (Clock::now() >= until)
-      throw ConnectionFailed(std::string("the compositor did not answer ") + what + " in time");
-    Wait(until);
+    if (Clock::now() >= until) return false;
+    if (Wait(until, stopFd_)) throw Stopped();
   }
+  return true;
+}
+
+void Connection::WaitFor(const std::function<bool()>& done, const char* what, Clock::duration limit) {
+  if (!WaitUntil(done, Clock::now() + limit))
+    throw ConnectionFailed(std::string("the compositor did not answer ") + what + " in time");
 }
 
 void Connection::Roundtrip() {

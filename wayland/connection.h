@@ -34,6 +34,8 @@ class ConnectionFailed : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+// A wait was cut short by a byte on the stop descriptor: the saver ends.
+class Stopped : public std::exception {};
 
 // A listener's slot for an event the saver has no use for: libwayland
 // aborts on an event whose slot is empty.
@@ -49,8 +51,9 @@ struct Global {
 class Connection {
  public:
   // Connects to the compositor WAYLAND_DISPLAY names and learns its globals.
-  // Throws BadSurroundings.
-  Connection();
+  // Throws BadSurroundings. A byte readable on `stopFd` (if not -1) cuts
+  // short every wait but Wait's: they throw Stopped.
+  explicit Connection(int stopFd = -1);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -70,6 +73,8 @@ class Connection {
   // `woken`), `fd` (if not -1) is readable or `until` passes, and dispatches
   // what came. Returns whether `fd` is readable.
   bool Wait(std::optional<Clock::time_point> until, int fd = -1, bool woken = true);
+  // Waits until `done` holds: false if `until` passed first.
+  bool WaitUntil(const std::function<bool()>& done, Clock::time_point until);
   // Waits until `done` holds; throws ConnectionFailed after `limit`.
   void WaitFor(const std::function<bool()>& done, const char* what,
                Clock::duration limit = std::chrono::seconds(5));
@@ -90,6 +95,7 @@ class Connection {
   // Throws for a failed libwayland call, naming a protocol error.
   void Check(int result);
 
+  int stopFd_;
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;
   std::vector<Global> globals_;

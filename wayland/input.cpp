@@ -1,6 +1,7 @@
 #include "wayland/input.h"
 
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -145,7 +146,10 @@ void Input::OnTouchCancel(void* data, wl_touch*) { static_cast<Input*>(data)->fo
 
 void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {
   auto* self = static_cast<Input*>(data);
-  void* text = format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0
+  // A size past the end of the file would be read as SIGBUS.
+  struct stat file{};
+  const bool whole = fstat(fd, &file) == 0 && std::uint64_t(file.st_size) >= size;
+  void* text = format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0 && whole
                    ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0)
                    : MAP_FAILED;
   close(fd);
@@ -194,7 +198,7 @@ void Input::OnKeyboardLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*
 void Input::OnRepeatInfo(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay) {
   auto* self = static_cast<Input*>(data);
   // At most a thousand a second, so that a repeat is always some time ahead.
-  self->repeatEvery_ = rate > 0 ? std::max<Clock::duration>(std::chrono::seconds(1) / rate,
+  self->repeatEvery_ = rate > 0 ? std::max<Clock::duration>(Clock::duration(std::chrono::seconds(1)) / rate,
                                                             std::chrono::milliseconds(1))
                                 : Clock::duration::zero();
   self->repeatDelay_ = std::chrono::milliseconds(std::max(delay, 0));

@@ -1,9 +1,12 @@
 #include "wayland/output_saver.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "core/TMForm.h"
+#include "core/orientation.h"
 #include "core/services.h"
 #include "wayland/layer_shell.h"
 #include "protocols/wlr-screencopy-unstable-v1.h"
@@ -23,23 +26,38 @@ using MForm_unit::DisplayPower;
 // A commit whose frame callback takes this long means the output is off or
 // hidden: the animation waits until callbacks come again.
 constexpr auto kNoCallbacks = std::chrono::milliseconds(250);
+// A new scale goes with the configure that follows it; where none follows
+// (the surface keeps its size in the compositor's units), it goes alone
+// after this.
+constexpr auto kScaleAlone = std::chrono::milliseconds(250);
 
+// What the output says of itself, as of its last done event.
 struct OutputInfo {
   int scale = 1, pendingScale = 1;
   std::string name;  // the compositor's, for KWin's screenshot
+  Orientation shown = Orientation::kNormal, pendingShown = Orientation::kNormal;
 };
 
+// The transform is what the compositor does to the pixels it sends the
+// output; the picture the user sees is the output's pixels undone by it.
+void OnGeometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                std::int32_t, const char*, const char*, std::int32_t transform) {
+  const Orientation applied = transform >= 0 && transform < 8 ? Orientation(transform) : Orientation::kNormal;
+  static_cast<OutputInfo*>(data)->pendingShown = Inverse(applied);
+}
+
 const wl_output_listener kOutputListener = {
-    Ignore, Ignore,
+    OnGeometry, Ignore,
     [](void* data, wl_output*) {
       auto* info = static_cast<OutputInfo*>(data);
       info->scale = std::clamp(info->pendingScale, 1, 16);
+      info->shown = info->pendingShown;
     },
     [](void* data, wl_output*, std::int32_t factor) { static_cast<OutputInfo*>(data)->pendingScale = factor; },
     [](void* data, wl_output*, const char* name) { static_cast<OutputInfo*>(data)->name = name; }, Ignore};
 
 struct LayerState {
-  int width = 0, height = 0;  // in surface units
+  int width = 0, height = 0;  // in surface units; 0 where the compositor gave none
   bool configured = false, closed = false;
   // Acknowledged once buffers of the new size are made, so that no commit
   // answers it with one of the old size.
@@ -50,8 +68,8 @@ const zwlr_layer_surface_v1_listener kLayerListener = {
     [](void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width,
        std::uint32_t height) {
       auto* state = static_cast<LayerState*>(data);
-      state->width = int(std::clamp<std::uint32_t>(width, 1, 1 << 16));
-      state->height = int(std::clamp<std::uint32_t>(height, 1, 1 << 16));
+      state->width = int(std::min<std::uint32_t>(width, 1 << 20));
+      state->height = int(std::min<std::uint32_t>(height, 1 << 20));
       state->configured = true;
       state->unanswered = serial;
     },
@@ -80,10 +98,17 @@ zwlr_layer_surface_v1* Cover(zwlr_layer_shell_v1* shell, wl_surface* surface, wl
   return layer;
 }
 
+// An output of a size the saver cannot show is left as it is, in one line;
+// the other outputs' boards go on.
+[[noreturn]] void LeaveAlone(int width, int height, const std::string& why) {
+  throw std::runtime_error("an output of " + std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels is left alone: " + why);
+}
+
 }  // namespace
 
 int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int signalFd) {
-  Connection connection;
+  Connection connection(signalFd);
   auto* compositor = Bind<wl_compositor>(connection, wl_compositor_interface, 4);
   auto* shm = Bind<wl_shm>(connection, wl_shm_interface, 1);
   auto* shell = Bind<zwlr_layer_shell_v1>(connection, zwlr_layer_shell_v1_interface, 4);
@@ -104,7 +129,8 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   connection.Roundtrip();
 
   // The picture first: nothing of ours is on this output yet.
-  Binding binding(copier ? CaptureOutput(connection, copier, shm, output) : CaptureScreen(info.name, signalFd));
+  Binding binding(copier ? CaptureOutput(connection, copier, shm, output, info.shown)
+                         : CaptureScreen(info.name, signalFd));
   RunLoop& loop = binding.Loop();
   wl_surface* surface = wl_compositor_create_surface(compositor);
   LayerState layer;
@@ -116,31 +142,55 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
   binding.Bind(&presenter, &input);
   // The board is the surface's size times the output's scale, in pixels.
   int width = 0, height = 0, scale = 0;
-  const auto follow = [&] {  // true if the pixel size changed
+  // When a new scale that waits for its configure goes alone.
+  constexpr auto kNone = Clock::time_point::max();
+  Clock::time_point scaleAlone = kNone;
+  const auto follow = [&](Clock::time_point now) {  // true if the pixel size changed
+    if (info.scale == scale)
+      scaleAlone = kNone;
+    else if (scaleAlone == kNone)
+      scaleAlone = now + kScaleAlone;
+    if (!layer.unanswered && now < scaleAlone) return false;
     if (layer.unanswered) zwlr_layer_surface_v1_ack_configure(cover, *layer.unanswered);
     layer.unanswered.reset();
+    scaleAlone = kNone;
     const int w = layer.width * info.scale, h = layer.height * info.scale;
     if (w == width && h == height && info.scale == scale) return false;
     const bool pixels = w != width || h != height;
+    try {
+      if (w == 0 || h == 0) throw std::runtime_error("the compositor gave it no size");
+      presenter.Resize(w, h, info.scale);
+    } catch (const std::runtime_error& error) {
+      LeaveAlone(w, h, error.what());
+    }
     width = w, height = h, scale = info.scale;
-    presenter.Resize(width, height, scale);
     input.SetScale(scale);
     return pixels;
   };
-  follow();
-  form.FormCreate(width, height);
+  const auto build = [&](bool first) {
+    try {
+      first ? form.FormCreate(width, height) : form.FormResize(width, height);
+    } catch (const std::bad_alloc&) {
+      LeaveAlone(width, height, "no memory for its board");
+    }
+  };
+  follow(Clock::now());
+  build(true);
   platform::EnableTimer(true);
   form.FormActivate();
 
+  // Nothing is shown before the first tick: a signal that came while the
+  // board was made ends it before that.
+  bool stop = connection.Wait(Clock::now(), signalFd);
   int status = kEnded;
-  while (true) {
+  while (!stop) {
     if (layer.closed || outputGone) {
       status = kOutputGone;
       break;
     }
     if (loop.CloseRequested()) break;
-    if (follow()) form.FormResize(width, height);
     const auto now = Clock::now();
+    if (follow(now)) build(false);
     const auto waiting = presenter.WaitingSince();
     if (form.DisplayOff && !waiting)
       form.FormDisplayPower(DisplayPower::On);
@@ -154,11 +204,11 @@ int RunOutput(std::uint32_t outputName, std::optional<std::uint64_t> seed, int s
     // Woken for the tick, a key's repeat or the frame callback overdue; while
     // the timer runs, what the compositor sends waits for the next of those.
     std::optional<Clock::time_point> until = loop.Deadline();
-    for (const auto also : {input.RepeatDue(), !form.DisplayOff && waiting
-                                                  ? std::optional(*waiting + kNoCallbacks)
-                                                  : std::nullopt})
+    for (const auto also : {input.RepeatDue(),
+                            !form.DisplayOff && waiting ? std::optional(*waiting + kNoCallbacks) : std::nullopt,
+                            scaleAlone != kNone ? std::optional(scaleAlone) : std::nullopt})
       if (also) until = until ? std::min(*until, *also) : *also;
-    if (connection.Wait(until, signalFd, loop.WokenByDisplay())) break;
+    stop = connection.Wait(until, signalFd, loop.WokenByDisplay());
   }
   platform::EnableTimer(false);
   form.FormClose();

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <stdexcept>
@@ -25,8 +26,10 @@ int signalPipe[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGCHLD};
 
 void OnSignal(int number) {
+  const int saved = errno;  // the code it interrupted may be about to read it
   const char byte = char(number);
   [[maybe_unused]] const auto written = write(signalPipe[1], &byte, 1);
+  errno = saved;
 }
 
 void CatchSignals(bool children) {
@@ -56,6 +59,8 @@ void Say(const std::string& line) { std::fprintf(stderr, "quillmere-wayland: %s\
 int RunBoard(std::uint32_t output, std::optional<std::uint64_t> seed) {
   try {
     return RunOutput(output, seed, signalPipe[0]);
+  } catch (const Stopped&) {
+    return kEnded;
   } catch (const ConnectionLost&) {
     return kConnectionLost;
   } catch (const BadSurroundings& error) {
@@ -103,25 +108,20 @@ class Supervisor {
     std::_Exit(RunBoard(output, seed_));
   }
 
-  // The saver's exit status, once a board has ended otherwise than by its
-  // output going.
+  // The saver's exit status, once a board has ended by input or a signal, or
+  // for the compositor's end. A board that failed leaves its output alone
+  // (it said why) and the others go on; with none left, the saver ends: 0
+  // if an output went away, 1 if none could be served.
   std::optional<int> Reap() {
     int status = 0;
     for (pid_t pid; (pid = waitpid(-1, &status, WNOHANG)) > 0;) {
       children_.erase(pid);
-      if (!WIFEXITED(status)) {
-        Say("the board of an output ended by signal " + std::to_string(WTERMSIG(status)));
-        return kFailed;
-      }
-      switch (const int code = WEXITSTATUS(status)) {
-        case kOutputGone:
-          if (children_.empty()) return kEnded;  // nothing left to cover
-          continue;
-        case kConnectionLost:
-          return Lost();
-        default:
-          return code;
-      }
+      const int code = WIFEXITED(status) ? WEXITSTATUS(status) : kFailed;
+      if (!WIFEXITED(status)) Say("the board of an output ended by signal " + std::to_string(WTERMSIG(status)));
+      if (code == kEnded) return kEnded;
+      if (code == kConnectionLost) return Lost();
+      outputWent_ |= code == kOutputGone;
+      if (children_.empty()) return outputWent_ ? kEnded : kFailed;
     }
     return std::nullopt;
   }
@@ -152,6 +152,7 @@ class Supervisor {
   std::optional<std::uint64_t> seed_;
   std::map<pid_t, std::uint32_t> children_;
   bool lostSaid_ = false;
+  bool outputWent_ = false;
 };
 
 }  // namespace

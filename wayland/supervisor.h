@@ -1,7 +1,8 @@
 #pragma once
 // The process the user starts: one board process per output it finds, the
-// lot ended together as soon as one of them ends for another reason than
-// its output going away.
+// lot ended together by input on any of them, a signal or the compositor's
+// end; an output that goes, or that its board cannot serve, ends only that
+// board.
 #include <cstdint>
 #include <optional>
 

@@ -2,7 +2,8 @@
 session, run as the unprivileged user that test.sh makes (sway refuses to
 run as root), with a runtime folder of its own, a sample desktop on each
 output (swaybg), screenshots of an output (grim), a virtual pointer and
-wtype's keys. Everything a session starts is ended by its PID on exit.
+wtype's keys; or, as FakeSession, the fake compositor and its commands.
+Everything a session starts is ended by its PID on exit.
 What the sway and KWin suites share is here too (kwin_harness.py has the
 rest): the test user's folders and processes, the pointer's line protocol,
 the input rules and swayidle's start, each checked the same way on both.
@@ -128,24 +129,36 @@ class WaylandSession(harness.Session):
         return status, time.monotonic() - start
 
 
+def shown_size(size, transform="normal"):
+    """The size an output of mode `size` shows under sway's `transform`."""
+    return tuple(reversed(size)) if transform.endswith(("90", "270")) else tuple(size)
+
+
 class Session(WaylandSession):
-    def __init__(self, name, outputs=((512, 384),), scale=1, hide_cursor=True):
+    """`outputs` are the outputs' modes; `transforms`, sway's word for each
+    (normal, 90, flipped-270...), turn what they show: `self.shown` holds
+    the sizes shown, of which `self.desktops` are."""
+
+    def __init__(self, name, outputs=((512, 384),), scale=1, hide_cursor=True, transforms=None):
         super().__init__(name, outputs[0])
         self.outputs, self.scale, self.hide_cursor = outputs, scale, hide_cursor
+        self.transforms = transforms or ["normal"] * len(outputs)
+        self.shown = [shown_size(size, t) for size, t in zip(outputs, self.transforms)]
         self.names = [f"HEADLESS-{i + 1}" for i in range(len(outputs))]
 
     def start_server(self):
         runtime = user_folder(self.artifact("runtime"))
         self.desktops = [self.sample_desktop(size, f"desktop-{i + 1}.png")
-                         for i, size in enumerate(self.outputs)]
+                         for i, size in enumerate(self.shown)]
         # Side by side; each output's size and picture come from the config,
         # written before the output exists.
         lines, x = [], 0
-        for name, (width, height), desktop in zip(self.names, self.outputs, self.desktops):
+        for name, (width, height), transform, desktop, shown in zip(
+                self.names, self.outputs, self.transforms, self.desktops, self.shown):
             lines.append(f"output {name} mode --custom {width}x{height} position {x},0 "
-                         f"scale {self.scale} bg {desktop} stretch")
-            x += width // self.scale
-        self.layout = (x, max(h for _, h in self.outputs) // self.scale)
+                         f"scale {self.scale} transform {transform} bg {desktop} stretch")
+            x += shown[0] // self.scale
+        self.layout = (x, max(h for _, h in self.shown) // self.scale)
         # Headless outputs draw the cursor into their pictures, which the
         # saver photographs: hidden once still, unless a case looks for it.
         if self.hide_cursor:
@@ -203,11 +216,61 @@ class Session(WaylandSession):
         self.wtype(*args)
 
 
+class FakeSession(Session):
+    """A case under the fake compositor's "serve" mode (fake_server.h), run
+    as this user with a runtime folder of its own: one output per size in
+    `outputs`, showing a sample desktop of that size, with the fake's
+    options for it from `options` ("xbgr,y-invert", ...); `flags` go
+    before the outputs. Outputs are "1", "2"... in its commands."""
+
+    def __init__(self, name, outputs=((320, 240),), options=None, flags=()):
+        super().__init__(name, outputs)
+        self.options = options or [""] * len(outputs)
+        self.flags = flags
+        self.names = [str(i + 1) for i in range(len(outputs))]
+
+    def start_server(self):
+        runtime = self.artifact("runtime")
+        runtime.mkdir(mode=0o700)
+        self.desktops = [self.sample_desktop(size, f"desktop-{i + 1}.png")
+                         for i, size in enumerate(self.outputs)]
+        specs = [",".join([str(d)] + ([o] if o else [])) for d, o in zip(self.desktops, self.options)]
+        fake = subprocess.Popen([binary("FAKE_COMPOSITOR"), "serve", "wayland-fake", *self.flags, *specs],
+                                env=dict(os.environ, XDG_RUNTIME_DIR=str(runtime)), stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, text=True)
+        if fake.stdout.readline().strip() != "ready":
+            harness.kill(fake)
+            raise RuntimeError("the fake compositor did not start")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime), WAYLAND_DISPLAY="wayland-fake")
+        for name in ("DISPLAY", "QUILLMERE_SEED"):
+            self.env.pop(name, None)
+        return fake
+
+    def setup(self):
+        pass
+
+    def tell(self, *words):
+        """One command to the fake compositor; its answer."""
+        self.server.stdin.write(" ".join(map(str, words)) + "\n")
+        self.server.stdin.flush()
+        return self.server.stdout.readline().strip()
+
+    def shot(self, output="1", name=None):
+        self._shots = getattr(self, "_shots", 0) + 1
+        path = self.artifact(name or f"shot-{self._shots}.png")
+        assert self.tell("shot", output, path) == "ok", f"no frame on output {output}"
+        return path
+
+    def sizes(self, output):
+        """Each buffer size and scale the output's cover committed, in turn: ["WxH@S", ...]."""
+        answer = self.tell("sizes", output)
+        return [] if answer == "none" else answer.split()
+
 
 # --- the saver's rules, checked alike on either compositor ---
 
 def gone(pids):
-    return not [p for p in pids if Path(f"/proc/{p}").exists()]
+    return not [p for p in pids if harness.alive(p)]
 
 
 def check_two_outputs(s):
