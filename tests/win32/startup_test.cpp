@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "win32/command_line.h"
@@ -122,6 +123,46 @@ TEST(ConvertHandleTest, NegativeValuesAreRangeErrors) {
                            "-$1", "-x7FFFFFFF"}) {
     ExpectError(text, HandleConversion::RangeError);
   }
+}
+
+TEST(BoardArgumentTest, OnlyTheBoardSwitchAsksForABoard) {
+  // What the host sends never does; a first argument that begins as the
+  // switch does, well formed or not.
+  for (const char* argument : {"/s", "/S", "s", "/c", "/c:1234", "/p", "/a", "", "/x", "hello",
+                               "/b", "/board", "board:1,2", "-board:1,2", " /board:1,2"})
+    EXPECT_FALSE(AsksForBoard(UpperAscii(argument))) << argument;
+  for (const char* argument : {"/board:1,2", "/BOARD:", "/Board:x"})
+    EXPECT_TRUE(AsksForBoard(UpperAscii(argument))) << argument;
+}
+
+TEST(BoardArgumentTest, TwoHandlesInDecimal) {
+  struct Case {
+    const char* argument;
+    std::optional<BoardArgument> handles;
+  } cases[] = {
+      {"/board:12,34", BoardArgument{12, 34}},
+      {"/BOARD:4294967295,1", BoardArgument{4294967295u, 1}},
+      {"/BOARD:4294967296,1", std::nullopt}, {"/BOARD:1,99999999999", std::nullopt},
+      {"/BOARD:0,1", std::nullopt},          {"/BOARD:012,1", std::nullopt},
+      {"/BOARD:1,", std::nullopt},           {"/BOARD:,1", std::nullopt},
+      {"/BOARD:1,2,", std::nullopt},         {"/BOARD:1 ,2", std::nullopt},
+      {"/BOARD:+1,2", std::nullopt},         {"/BOARD:1,2 ", std::nullopt},
+      {"/BOARD:1;2", std::nullopt},          {"/BOARD:", std::nullopt},
+      {"/BOARD:0x10,2", std::nullopt},       {"/S", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseBoardArgument(UpperAscii(c.argument)), c.handles) << c.argument;
+}
+
+TEST(SeedTest, DecimalDigitsOnly) {
+  struct Case {
+    const char* text;
+    std::optional<std::uint64_t> seed;
+  } cases[] = {
+      {"0", 0}, {"42", 42}, {"007", 7}, {"18446744073709551615", ~std::uint64_t(0)},
+      {"18446744073709551616", std::nullopt}, {"", std::nullopt}, {"-1", std::nullopt},
+      {"+1", std::nullopt}, {"1x", std::nullopt}, {" 1", std::nullopt}, {"seven", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SeedOfText(c.text), c.seed) << c.text;
 }
 
 }  // namespace
