@@ -17,6 +17,7 @@ comparison.
 `script.py --list` prints the names.
 """
 
+import hashlib
 import json
 import os
 import re
@@ -99,6 +100,19 @@ def walk_edge(session, proc, walk, move, pointer_hidden, settle):
     raise AssertionError("no step ended the saver")
 
 
+def rule_walk(area, ignored=10):
+    """The pointer rule inside one area (left, top, width, height): `ignored`
+    places for the moves the saver ignores (showing its window may be the
+    first, so the last of them may be the one recorded), then each further
+    place with whether it ends the saver: 100 pixels straight, 2 diagonally
+    and 3 diagonally from the point recorded, whichever of the two that was."""
+    left, top, width, height = area
+    moves = [(left + 20 + i * (width - 60) // ignored, top + height - 20 - i * (height - 60) // ignored)
+             for i in range(ignored)]
+    x, y = moves[-1]
+    return moves, [((x - 100, y), False), ((x - 102, y + 2), False), ((x - 103, y + 3), True)]
+
+
 def xdotool(env, *args):
     subprocess.run(["xdotool", *map(str, args)], env=env, check=True, timeout=10)
 
@@ -143,10 +157,13 @@ def cpu_percent(pids, seconds):
 
 def is_running(proc):
     """Still running: a zombie or a reaped process is not."""
-    if proc.poll() is not None:
-        return False
+    return proc.poll() is None and running(proc.pid)
+
+
+def running(pid):
+    """Whether process pid runs (not a zombie), whoever's child it is."""
     try:
-        state = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+        state = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
     except FileNotFoundError:
         return False
     return state not in ("Z", "X")
@@ -309,27 +326,30 @@ class Session:
     def paused(self, pid):
         """Stops process pid and its descendants while the block runs (a slow
         comparison must not let the saver run past the rendered ticks)."""
-
-        class Pause:
-            def __enter__(self):
-                self.pids = [pid, *descendants(pid)]
-                for p in self.pids:
-                    os.kill(p, signal.SIGSTOP)
-
-            def __exit__(self, *exc):
-                for p in self.pids:
-                    os.kill(p, signal.SIGCONT)
-                return False
-
-        return Pause()
+        return Pause([pid, *descendants(pid)])
 
     def match(self, shot, frames, first, last):
         """The tick in first..last whose renderer frame equals the shot, or None."""
-        seen = pixels(shot)
-        for tick in range(max(first, 1), min(last, frames.ticks) + 1):
-            if pixels(frames.path(tick)) == seen:
-                return tick
-        return None
+        return frames.tick_of(pixels(shot), first, last)
+
+
+class Pause:
+    """Stops the processes `pids` while the block runs."""
+
+    def __init__(self, pids):
+        self.pids = pids
+
+    def __enter__(self):
+        for p in self.pids:
+            os.kill(p, signal.SIGSTOP)
+
+    def __exit__(self, *exc):
+        for p in self.pids:
+            try:
+                os.kill(p, signal.SIGCONT)
+            except ProcessLookupError:
+                pass
+        return False
 
 
 def pixels(picture):
@@ -339,14 +359,30 @@ def pixels(picture):
         return image.size, image.convert("RGB").tobytes()
 
 
+def digest(seen):
+    size, data = seen
+    return hashlib.blake2b(repr(size).encode() + data, digest_size=16).digest()
+
+
 class Frames:
     def __init__(self, folder, records, size):
         self.folder, self.records = Path(folder), records
         self.ticks = len(records)
         self.tile = (size[0] // 8, size[1] // 8)
+        self._ticks = {}  # each frame's digest: its ticks, read once each
 
     def path(self, tick):
         return self.folder / f"frame-{tick}.png"
+
+    def tick_of(self, seen, first, last):
+        """The first tick in first..last whose frame has those pixels, or None."""
+        wanted = digest(seen)
+        for tick in range(max(first, 1), min(last, self.ticks) + 1):
+            if tick not in self._ticks:
+                self._ticks[tick] = digest(pixels(self.path(tick)))
+            if self._ticks[tick] == wanted:
+                return tick
+        return None
 
     def phase(self, tick):
         """'intro', 'mid-slide' or 'at rest' (the mover at home or arrived)."""
@@ -386,18 +422,31 @@ def shot_tick(s, frames, saver, where="root"):
 def check_intro_and_slide(s, frames, saver, where="root"):
     """One screenshot mid-intro, then screenshots of the shuffle until one
     catches a tile mid-slide; every one must equal a renderer frame."""
+    return check_places(s, [(where, frames)], saver)[where]
+
+
+def check_places(s, places, saver, attempts=10):
+    """check_intro_and_slide at several places at once (each monitor's or
+    output's), each (where, its renderer frames): a mid-intro shot of each,
+    then shots of each until each has caught a tile mid-slide."""
     sleep_until(saver, 1.0)
-    tick = shot_tick(s, frames, saver, where)
-    assert frames.phase(tick) == "intro" and 2 <= tick <= 99, f"mid-intro shot matched tick {tick}"
-    sleep_until(saver, 2.6)
-    seen = []
-    for attempt in range(10):
+    for where, frames in places:
         tick = shot_tick(s, frames, saver, where)
-        seen.append((tick, frames.phase(tick)))
-        if seen[-1][1] == "mid-slide":
-            return seen
-        time.sleep(0.013 * (attempt + 1))
-    raise AssertionError(f"no shot caught a tile mid-slide: {seen}")
+        assert frames.phase(tick) == "intro" and 2 <= tick <= 99, \
+            f"mid-intro shot of {where} matched tick {tick}"
+    sleep_until(saver, 2.6)
+    seen = {}
+    for where, frames in places:
+        seen[where] = []
+        for attempt in range(attempts):
+            tick = shot_tick(s, frames, saver, where)
+            seen[where].append((tick, frames.phase(tick)))
+            if seen[where][-1][1] == "mid-slide":
+                break
+            time.sleep(0.013 * (attempt + 1))
+        else:
+            raise AssertionError(f"no shot of {where} caught a tile mid-slide: {seen[where]}")
+    return seen
 
 
 def run_cases(namespace):
