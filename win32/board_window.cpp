@@ -14,6 +14,7 @@
 #include "win32/board_messages.h"
 #include "win32/display_power.h"
 #include "win32/form_messages.h"
+#include "win32/wallpaper.h"
 #include "win32/win32_platform.h"
 
 namespace {
@@ -32,10 +33,14 @@ struct Board {
 
 Rect Monitor(const Board& board) { return board.handover.orders.monitor; }
 
+// Where the screen could not be seen, the board lays its monitor's wallpaper
+// out itself, while the saver and the other boards lay out theirs.
 LRESULT Create(Board& board, HWND window) {
   const win32::BoardOrders& orders = board.handover.orders;
   board.binding.emplace(window);
-  board.binding->Keep(std::move(board.handover.picture), orders.wallpaper != 0, orders.monitor);
+  std::optional<Raster>& picture = board.handover.picture;
+  if (orders.wallpaper) picture = win32::WallpaperPicture(orders.monitor);
+  board.binding->Keep(std::move(picture), orders.wallpaper != 0, orders.monitor);
   if (orders.seeded) board.form.Seed = orders.seed;
   try {
     board.form.FormCreate(int(orders.monitor.Width()), int(orders.monitor.Height()));

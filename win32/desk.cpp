@@ -2,6 +2,7 @@
 
 #include "win32/desktop_picture.h"
 #include "win32/monitors.h"
+#include "win32/wallpaper.h"
 #include "win32/win32_services.h"
 
 namespace win32 {
@@ -20,17 +21,22 @@ std::vector<MonitorPlace> Monitors() {
 
 }  // namespace
 
-std::optional<Raster> Desk::Photograph() {
+void Desk::Photograph() {
   monitors_ = Monitors();
   std::vector<Rect> areas;
   for (const MonitorPlace& monitor : monitors_) areas.push_back(monitor.area);
-  DeskPictures desk = TakeDeskPictures(areas);
-  wallpaper_ = desk.wallpaper;
-  pictures_ = std::move(desk.pictures);
-  std::optional<Raster> primary;
-  for (std::size_t i = 0; i < monitors_.size(); ++i)
-    if (monitors_[i].primary) primary = std::move(pictures_[i]);
-  return primary;
+  std::optional<std::vector<Raster>> photographs = PhotographDesktop(areas);
+  wallpaper_ = !photographs;
+  pictures_.resize(monitors_.size());
+  for (std::size_t i = 0; i < monitors_.size(); ++i) {
+    if (photographs) pictures_[i] = std::move((*photographs)[i]);
+    if (monitors_[i].primary) primary_ = std::move(pictures_[i]), primaryArea_ = monitors_[i].area;
+  }
+}
+
+std::optional<Raster> Desk::TakePrimaryPicture() {
+  if (wallpaper_) return WallpaperPicture(primaryArea_);
+  return std::move(primary_);
 }
 
 void Desk::Open(HWND saver, std::optional<std::uint64_t> seed) {
@@ -45,7 +51,11 @@ void Desk::Follow(HWND saver) {
   const std::vector<MonitorPlace> layout = Monitors();
   const BoardPlan plan = PlanBoards(boards_.Places(), layout);
   std::vector<std::optional<Raster>> pictures;
-  for (std::size_t m : plan.start) pictures.push_back(TakeMonitorPicture(layout[m].area, wallpaper_));
+  for (std::size_t m : plan.start) {
+    std::optional<std::vector<Raster>> photograph;
+    if (!wallpaper_) photograph = PhotographDesktop({layout[m].area});
+    pictures.push_back(photograph ? std::optional<Raster>(std::move(photograph->front())) : std::nullopt);
+  }
   covers_.Follow(saver, layout);
   boards_.Follow(plan, layout);  // after the covers, so that the boards show over them
   for (std::size_t i = 0; i < plan.start.size(); ++i) Start(saver, layout[plan.start[i]], pictures[i]);

@@ -5,17 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "win32/wallpaper.h"
 #include "win32/win32_services.h"
 
 namespace win32 {
 
-namespace {
-
-// The screen's `areas` as they are now; nothing when the screen cannot show
-// the user's desktop (the saver runs on a desktop of its own) or the copy
-// failed.
-std::optional<std::vector<Raster>> Photograph(const std::vector<Rect>& areas) {
+std::optional<std::vector<Raster>> PhotographDesktop(const std::vector<Rect>& areas) {
   // A secure saver runs on a desktop of its own, whose screen shows nothing
   // of the user's: there is nothing to photograph. Names are case-blind.
   const std::string desktop = ThreadDesktopName();
@@ -65,26 +59,6 @@ std::optional<std::vector<Raster>> Photograph(const std::vector<Rect>& areas) {
   }
   if (section != nullptr) DeleteObject(section);
   return pictures;
-}
-
-}  // namespace
-
-DeskPictures TakeDeskPictures(const std::vector<Rect>& areas) {
-  DeskPictures desk;
-  if (std::optional<std::vector<Raster>> photographs = Photograph(areas)) {
-    for (Raster& photograph : *photographs) desk.pictures.emplace_back(std::move(photograph));
-    return desk;
-  }
-  desk.wallpaper = true;
-  for (const Rect& area : areas) desk.pictures.push_back(WallpaperPicture(area));
-  return desk;
-}
-
-std::optional<Raster> TakeMonitorPicture(Rect area, bool wallpaper) {
-  if (wallpaper) return WallpaperPicture(area);
-  std::optional<std::vector<Raster>> photograph = Photograph({area});
-  if (!photograph) return std::nullopt;
-  return std::move(photograph->front());
 }
 
 }  // namespace win32

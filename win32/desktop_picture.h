@@ -1,8 +1,6 @@
 #pragma once
-// The user's desktop as the saver first sees it, one picture per monitor:
-// photographed while nothing of the saver's is shown yet, all of it in one
-// read of the screen; where the screen cannot show it, the wallpaper as
-// Windows lays it out on each monitor.
+// The user's desktop as the saver first sees it: every monitor photographed
+// while nothing of the saver's is shown yet, all in one read of the screen.
 #include <optional>
 #include <vector>
 
@@ -10,15 +8,10 @@
 
 namespace win32 {
 
-struct DeskPictures {
-  bool wallpaper = false;  // the wallpaper's layouts, not the screen
-  // One per monitor's place asked for; nothing where there is no picture
-  // (the board then shows the sample desktop).
-  std::vector<std::optional<Raster>> pictures;
-};
-// `areas` are the monitors' places on the virtual screen.
-DeskPictures TakeDeskPictures(const std::vector<Rect>& areas);
-// The picture of a monitor come since, on the same road as the others'.
-std::optional<Raster> TakeMonitorPicture(Rect area, bool wallpaper);
+// The screen's `areas` (the monitors' places on the virtual screen) as they
+// are now; nothing when the screen cannot show the user's desktop (the
+// saver runs on a desktop of its own) or the copy failed: the boards are
+// then cut from the wallpaper.
+std::optional<std::vector<Raster>> PhotographDesktop(const std::vector<Rect>& areas);
 
 }  // namespace win32

@@ -29,15 +29,20 @@ struct Saver {
   std::optional<win32::Binding> binding;
   win32::Desk desk;
   win32::DisplayPowerNotices displayPower;
-  std::optional<Raster> picture;  // the primary's, until its board is built
   std::optional<std::uint64_t> seed;
 };
 
-// A board that could not be built leaves nothing to animate: creation fails.
+// The window is not visible yet: the photographs see the desktop as the
+// user left it. The other monitors' boards start first, to be built while
+// this one is. A board that could not be built leaves nothing to animate:
+// creation fails.
 LRESULT Create(Saver& saver, HWND window) {
+  saver.desk.Photograph();
+  saver.desk.Open(window, saver.seed);
   saver.binding.emplace(window);
   const SIZE screen = win32::PrimaryScreenSize();
-  saver.binding->Keep(std::move(saver.picture), saver.desk.Wallpaper(), {0, 0, screen.cx, screen.cy});
+  saver.binding->Keep(saver.desk.TakePrimaryPicture(), saver.desk.Wallpaper(),
+                      {0, 0, screen.cx, screen.cy});
   saver.form.Seed = saver.seed;
   try {
     saver.form.FormCreate(screen.cx, screen.cy);
@@ -46,7 +51,6 @@ LRESULT Create(Saver& saver, HWND window) {
     return -1;
   }
   platform::EnableTimer(true);
-  saver.desk.Open(window, saver.seed);
   saver.displayPower.Register(window);
   return 0;
 }
@@ -143,7 +147,6 @@ LRESULT Handle(Saver& saver, HWND window, UINT message, WPARAM wParam, LPARAM lP
 void RunSaverWindow(std::optional<std::uint64_t> seed) {
   Saver saver;
   saver.seed = seed;
-  saver.picture = saver.desk.Photograph();  // before any window of ours shows
   win32::RegisterFormClass(kClassName, win32::FormProc<Saver, Handle>);
   // A tool window: out of the taskbar and Alt+Tab.
   const SIZE screen = win32::PrimaryScreenSize();

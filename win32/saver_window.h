@@ -1,7 +1,7 @@
 #pragma once
-// The full-screen saver window MForm (Win32 only). Before it is made every
-// monitor is photographed; creating it builds the board and starts a board
-// process on each other monitor; the call returns when the window has closed.
+// The full-screen saver window MForm (Win32 only). Creating it photographs
+// every monitor, starts a board process on each other one and builds the
+// board; the call returns when the window has closed.
 #include <cstdint>
 #include <optional>
 
