@@ -10,11 +10,10 @@ A desk of several monitors side by side (WxH+WxH..., the primary first)
 is timed to the first frame on every monitor, on the capture road and on a
 desktop of its own showing every monitor (Wine's "root") with a JPEG
 wallpaper of the primary's size; the goal for both is the primary's alone
-on the capture road, x 1.25 + 0.5 s; these are timed by tests/x11's probe,
-which reads only the cells' corners. On the capture road it also times the
-end: from the pointer's move on the last monitor that ends the saver to the
-last of its windows gone, as the X server tells tests/x11's probe (goal:
-100 ms).
+on the capture road, x 1.25 + 0.5 s; these are timed by reading only the
+cells' corners (x_watch.py). On the capture road it also times the end: from
+the pointer's move on the last monitor that ends the saver to the last of
+its windows gone, as the X server tells it (goal: 100 ms).
 
     QUILLMERE_WIN_BUILD=build/win [QUILLMERE_WIN64_BUILD=build/win64] \\
         scripts/first_frame.py [ROUNDS] [WIDTHxHEIGHT[+WIDTHxHEIGHT...]...]
@@ -30,9 +29,9 @@ ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "win32" / "wine"))
 from wine_harness import Session, windows_path  # noqa: E402
 from harness import rule_walk  # noqa: E402  (on the path wine_harness sets)
+from x_watch import open_display  # noqa: E402  (beside this script)
 
 SAMPLE = ROOT / "build" / "native" / "headless" / "quillmere-sample"
-PROBE = ROOT / "build" / "native" / "tests" / "x11" / "x11_probe"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 ROADS = ("capture", "own desktop", "own desktop, JPEG wallpaper")
 DESK_ROADS = ("capture, primary alone", "capture, every monitor",
@@ -69,33 +68,32 @@ def first_frame(size, road):
 def desk_back(s, proc, monitor):
     """Seconds from the move on `monitor` that ends the saver to the last of
     its windows gone from the screen, as the X server tells it."""
-    watch = subprocess.Popen([str(PROBE), "until-unmapped"], env=s.env, stdout=subprocess.PIPE,
-                             text=True)
-    assert watch.stdout.readline().startswith("ready ")
+    display = open_display(s.env)
+    assert display.watch_shown(), "no window shown"
     moves, steps = rule_walk(monitor)
     for place in moves + [place for place, _ in steps[:-1]]:
         s.move_mouse(*place)
         time.sleep(0.25)
     s.move_mouse(*steps[-1][0])
     moved = time.monotonic()
-    assert watch.stdout.readline().strip() == "gone"
+    display.wait_gone()
     back = time.monotonic() - moved
-    watch.wait(5)
+    display.close()
     return back
 
 
 def until_framed(s, layout, start):
     """Seconds from start() (which starts the saver) to the first frame on
-    every monitor of `layout`, read corner by corner by tests/x11's probe:
-    a whole screenshot of a large desk at every turn would slow what it times."""
-    watch = subprocess.Popen([str(PROBE), "until-framed", *[str(v) for area in layout for v in area]],
-                             env=s.env, stdout=subprocess.PIPE, text=True)
-    proc = start()
-    for _ in layout:
-        assert watch.stdout.readline().startswith("framed ")
-    seconds = time.monotonic() - proc.started
-    watch.wait(5)
-    return proc, seconds
+    every monitor of `layout`, read corner by corner."""
+    display = open_display(s.env)
+    proc, waiting = start(), list(layout)
+    while waiting:
+        waiting = [area for area in waiting if not display.framed(area)]
+        if time.monotonic() > proc.started + 60:
+            raise TimeoutError("no tile frames within 60 s")
+        time.sleep(0.002)
+    display.close()
+    return proc, time.monotonic() - proc.started
 
 
 def desk_first_frame(monitors, road):

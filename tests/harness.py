@@ -17,7 +17,6 @@ comparison.
 `script.py --list` prints the names.
 """
 
-import hashlib
 import json
 import os
 import re
@@ -101,11 +100,10 @@ def walk_edge(session, proc, walk, move, pointer_hidden, settle):
 
 
 def rule_walk(area, ignored=10):
-    """The pointer rule inside one area (left, top, width, height): `ignored`
-    places for the moves the saver ignores (showing its window may be the
-    first, so the last of them may be the one recorded), then each further
-    place with whether it ends the saver: 100 pixels straight, 2 diagonally
-    and 3 diagonally from the point recorded, whichever of the two that was."""
+    """The pointer rule in an area (left, top, width, height): places for the
+    moves ignored (showing the window may be the first, so the last may be
+    recorded), then, with whether it ends the saver, 100 pixels straight, 2
+    and 3 diagonally from the point recorded, whichever of the two it was."""
     left, top, width, height = area
     moves = [(left + 20 + i * (width - 60) // ignored, top + height - 20 - i * (height - 60) // ignored)
              for i in range(ignored)]
@@ -323,33 +321,26 @@ class Session:
         records = [json.loads(line) for line in trace.read_text().splitlines()]
         return Frames(out, records, size or self.screen)
 
-    def paused(self, pid):
-        """Stops process pid and its descendants while the block runs (a slow
-        comparison must not let the saver run past the rendered ticks)."""
-        return Pause([pid, *descendants(pid)])
+    def paused(self, pid, others=()):
+        """Stops process pid, its descendants and `others` while the block runs
+        (a slow comparison must not let the saver run past the rendered ticks)."""
+
+        class Pause:
+            def __enter__(self):
+                self.pids = [pid, *descendants(pid), *others]
+                for p in self.pids:
+                    os.kill(p, signal.SIGSTOP)
+
+            def __exit__(self, *exc):
+                for p in self.pids:
+                    os.kill(p, signal.SIGCONT)
+                return False
+
+        return Pause()
 
     def match(self, shot, frames, first, last):
         """The tick in first..last whose renderer frame equals the shot, or None."""
         return frames.tick_of(pixels(shot), first, last)
-
-
-class Pause:
-    """Stops the processes `pids` while the block runs."""
-
-    def __init__(self, pids):
-        self.pids = pids
-
-    def __enter__(self):
-        for p in self.pids:
-            os.kill(p, signal.SIGSTOP)
-
-    def __exit__(self, *exc):
-        for p in self.pids:
-            try:
-                os.kill(p, signal.SIGCONT)
-            except ProcessLookupError:
-                pass
-        return False
 
 
 def pixels(picture):
@@ -359,28 +350,22 @@ def pixels(picture):
         return image.size, image.convert("RGB").tobytes()
 
 
-def digest(seen):
-    size, data = seen
-    return hashlib.blake2b(repr(size).encode() + data, digest_size=16).digest()
-
-
 class Frames:
     def __init__(self, folder, records, size):
         self.folder, self.records = Path(folder), records
         self.ticks = len(records)
         self.tile = (size[0] // 8, size[1] // 8)
-        self._ticks = {}  # each frame's digest: its ticks, read once each
+        self._hashes = {}  # each frame's pixels' hash, read once
 
     def path(self, tick):
         return self.folder / f"frame-{tick}.png"
 
     def tick_of(self, seen, first, last):
         """The first tick in first..last whose frame has those pixels, or None."""
-        wanted = digest(seen)
         for tick in range(max(first, 1), min(last, self.ticks) + 1):
-            if tick not in self._ticks:
-                self._ticks[tick] = digest(pixels(self.path(tick)))
-            if self._ticks[tick] == wanted:
+            if tick not in self._hashes:
+                self._hashes[tick] = hash(pixels(self.path(tick)))
+            if self._hashes[tick] == hash(seen) and pixels(self.path(tick)) == seen:
                 return tick
         return None
 

@@ -62,19 +62,14 @@ Reference ReferenceHandle(std::string_view text) {
 // The board's two handles read through std::from_chars: each all digits,
 // no leading zero, 1 to 2^32 - 1.
 std::optional<BoardArgument> ReferenceBoard(std::string_view upper) {
-  if (!upper.starts_with("/BOARD:")) return std::nullopt;
-  upper.remove_prefix(7);
   const auto comma = upper.find(',');
-  if (comma == upper.npos) return std::nullopt;
+  if (!upper.starts_with("/BOARD:") || comma == upper.npos) return std::nullopt;
+  const std::string_view texts[2] = {upper.substr(7, comma - 7), upper.substr(comma + 1)};
   std::uint32_t handles[2];
-  const std::string_view texts[2] = {upper.substr(0, comma), upper.substr(comma + 1)};
-  for (int i = 0; i < 2; ++i) {
-    const std::string_view text = texts[i];
-    if (text.empty() || text[0] == '0' || text.find_first_not_of("0123456789") != text.npos)
+  for (int i = 0; i < 2; ++i)
+    if (texts[i].empty() || texts[i][0] == '0' || texts[i].find_first_not_of("0123456789") != texts[i].npos ||
+        std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), handles[i]).ec != std::errc())
       return std::nullopt;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), handles[i]);
-    if (error != std::errc()) return std::nullopt;
-  }
   return BoardArgument{handles[0], handles[1]};
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <string>
 
 #include "win32/command_line.h"
@@ -131,38 +132,28 @@ TEST(BoardArgumentTest, OnlyTheBoardSwitchAsksForABoard) {
   for (const char* argument : {"/s", "/S", "s", "/c", "/c:1234", "/p", "/a", "", "/x", "hello",
                                "/b", "/board", "board:1,2", "-board:1,2", " /board:1,2"})
     EXPECT_FALSE(AsksForBoard(UpperAscii(argument))) << argument;
-  for (const char* argument : {"/board:1,2", "/BOARD:", "/Board:x"})
-    EXPECT_TRUE(AsksForBoard(UpperAscii(argument))) << argument;
+  for (const char* argument : {"/board:1,2", "/BOARD:", "/Board:x"}) EXPECT_TRUE(AsksForBoard(UpperAscii(argument)));
 }
 
 TEST(BoardArgumentTest, TwoHandlesInDecimal) {
-  struct Case {
-    const char* argument;
-    std::optional<BoardArgument> handles;
-  } cases[] = {
-      {"/board:12,34", BoardArgument{12, 34}},
-      {"/BOARD:4294967295,1", BoardArgument{4294967295u, 1}},
-      {"/BOARD:4294967296,1", std::nullopt}, {"/BOARD:1,99999999999", std::nullopt},
-      {"/BOARD:0,1", std::nullopt},          {"/BOARD:012,1", std::nullopt},
-      {"/BOARD:1,", std::nullopt},           {"/BOARD:,1", std::nullopt},
-      {"/BOARD:1,2,", std::nullopt},         {"/BOARD:1 ,2", std::nullopt},
-      {"/BOARD:+1,2", std::nullopt},         {"/BOARD:1,2 ", std::nullopt},
-      {"/BOARD:1;2", std::nullopt},          {"/BOARD:", std::nullopt},
-      {"/BOARD:0x10,2", std::nullopt},       {"/S", std::nullopt},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ParseBoardArgument(UpperAscii(c.argument)), c.handles) << c.argument;
+  const std::optional<BoardArgument> kNone;
+  const std::pair<const char*, std::optional<BoardArgument>> cases[] = {
+      {"/board:12,34", BoardArgument{12, 34}}, {"/BOARD:4294967295,1", BoardArgument{4294967295u, 1}},
+      {"/BOARD:4294967296,1", kNone}, {"/BOARD:1,99999999999", kNone}, {"/BOARD:0,1", kNone},
+      {"/BOARD:012,1", kNone}, {"/BOARD:1,", kNone}, {"/BOARD:,1", kNone}, {"/BOARD:1,2,", kNone},
+      {"/BOARD:1 ,2", kNone}, {"/BOARD:+1,2", kNone}, {"/BOARD:1,2 ", kNone}, {"/BOARD:1;2", kNone},
+      {"/BOARD:", kNone}, {"/BOARD:0x10,2", kNone}, {"/S", kNone}};
+  for (const auto& [argument, handles] : cases)
+    EXPECT_EQ(ParseBoardArgument(UpperAscii(argument)), handles) << argument;
 }
 
 TEST(SeedTest, DecimalDigitsOnly) {
-  struct Case {
-    const char* text;
-    std::optional<std::uint64_t> seed;
-  } cases[] = {
+  const std::optional<std::uint64_t> kNone;
+  const std::pair<const char*, std::optional<std::uint64_t>> cases[] = {
       {"0", 0}, {"42", 42}, {"007", 7}, {"18446744073709551615", ~std::uint64_t(0)},
-      {"18446744073709551616", std::nullopt}, {"", std::nullopt}, {"-1", std::nullopt},
-      {"+1", std::nullopt}, {"1x", std::nullopt}, {" 1", std::nullopt}, {"seven", std::nullopt},
-  };
-  for (const Case& c : cases) EXPECT_EQ(SeedOfText(c.text), c.seed) << c.text;
+      {"18446744073709551616", kNone}, {"", kNone}, {"-1", kNone}, {"+1", kNone}, {"1x", kNone},
+      {" 1", kNone}, {"seven", kNone}};
+  for (const auto& [text, seed] : cases) EXPECT_EQ(SeedOfText(text), seed) << text;
 }
 
 }  // namespace

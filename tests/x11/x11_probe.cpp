@@ -11,24 +11,15 @@
 //   x11_probe scale IN.png W H OUT.png   (nearest neighbour, as the core stretches)
 //   x11_probe cursor            (prints "shown" or "hidden": whether the pointer's
 //                               cursor has a pixel that is not transparent)
-//   x11_probe until-unmapped    (prints "ready N" for the N windows on the root
-//                               shown now, and "gone" as soon as none of them is)
-//   x11_probe until-framed X Y W H...
-//                               (prints "framed I" as soon as area I shows the
-//                               lavender corner of 56 of its 8 x 8 cells)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <set>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "headless/png_io.h"
 
@@ -187,67 +178,6 @@ int CursorShown() {
   return 0;
 }
 
-int UntilUnmapped() {
-  Display* display = Open();
-  const Window root = DefaultRootWindow(display);
-  XSelectInput(display, root, SubstructureNotifyMask);
-  Window parent = 0, unused = 0, *children = nullptr;
-  unsigned count = 0;
-  XQueryTree(display, root, &unused, &parent, &children, &count);
-  std::set<Window> shown;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-      shown.insert(children[i]);
-  }
-  if (children != nullptr) XFree(children);
-  std::cout << "ready " << shown.size() << std::endl;
-  while (!shown.empty()) {
-    XEvent event;
-    XNextEvent(display, &event);
-    if (event.type == UnmapNotify) shown.erase(event.xunmap.window);
-    if (event.type == DestroyNotify) shown.erase(event.xdestroywindow.window);
-  }
-  std::cout << "gone" << std::endl;
-  XCloseDisplay(display);
-  return 0;
-}
-
-// Reads only the corners, each a pixel of its own: light enough on the
-// server to poll a large screen while a saver starts on it.
-int UntilFramed(std::vector<Rect> areas) {
-  Display* display = Open();
-  const Window root = DefaultRootWindow(display);
-  XWindowAttributes attributes;
-  XGetWindowAttributes(display, root, &attributes);
-  const Visual* visual = attributes.visual;
-  std::vector<bool> framed(areas.size());
-  for (std::size_t done = 0; done < areas.size();) {
-    for (std::size_t i = 0; i < areas.size(); ++i) {
-      if (framed[i]) continue;
-      const Rect& a = areas[i];
-      int lavender = 0;
-      for (int col = 0; col < 8; ++col)
-        for (int row = 0; row < 8; ++row) {
-          XImage* image = XGetImage(display, root, int(a.left + col * (a.Width() / 8)),
-                                    int(a.top + row * (a.Height() / 8)), 1, 1, AllPlanes, ZPixmap);
-          if (image == nullptr) continue;
-          const unsigned long pixel = XGetPixel(image, 0, 0);
-          XDestroyImage(image);
-          lavender += Rgb(Channel(pixel, visual->red_mask), Channel(pixel, visual->green_mask),
-                          Channel(pixel, visual->blue_mask)) == Rgb(180, 180, 250);
-        }
-      if (lavender >= 56) {
-        framed[i] = true, ++done;
-        std::cout << "framed " << i << std::endl;
-      }
-    }
-    usleep(2000);
-  }
-  XCloseDisplay(display);
-  return 0;
-}
-
 int Scale(const std::string& in, int width, int height, const std::string& out) {
   const Raster picture = ReadPng(in);
   Raster scaled(width, height);
@@ -272,19 +202,10 @@ int main(int argc, char** argv) {
     if (command == "scale" && argc == 6)
       return Scale(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5]);
     if (command == "cursor" && argc == 2) return CursorShown();
-    if (command == "until-unmapped" && argc == 2) return UntilUnmapped();
-    if (command == "until-framed" && argc >= 6 && (argc - 2) % 4 == 0) {
-      std::vector<Rect> areas;
-      for (int i = 2; i < argc; i += 4) {
-        const int x = std::atoi(argv[i]), y = std::atoi(argv[i + 1]);
-        areas.push_back({x, y, x + std::atoi(argv[i + 2]), y + std::atoi(argv[i + 3])});
-      }
-      return UntilFramed(areas);
-    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "x11_probe: %s\n", error.what());
     return 2;
   }
-  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | input-only W H | scale IN W H OUT | cursor | until-unmapped | until-framed X Y W H...\n");
+  std::fprintf(stderr, "usage: x11_probe set-root PNG | shot root|ID PNG | black root|ID X Y W H | framed root|ID | window W H | input-only W H | scale IN W H OUT | cursor\n");
   return 2;
 }

@@ -1,13 +1,9 @@
 #!/usr/bin/python3
-"""quillmere.scr /s on two and three monitors: every monitor plays its own
-puzzle of its own part of the desktop (the renderer's frames for that part,
-at its size, with the same seed), left of and above the primary too; the
-pointer's rule on any monitor ends every monitor's puzzle, and so does any
-button at its release, reaching nothing beneath; the saver killed outright
-takes its boards with it; a monitor added while it runs gets a puzzle of its
-own and one removed takes its puzzle along; the display's power reaches
-every monitor; a press whose capture another window takes ends it; and a
-board switch given by hand ends at once."""
+"""quillmere.scr /s on two and three monitors: each plays the renderer's
+frames for its own part of the desktop; the pointer's rule or any button on
+any of them ends all; the saver killed outright takes its boards along; a
+monitor added gets a board, one removed loses it; the display's power
+reaches every monitor; a press whose capture is taken ends them all."""
 
 import functools
 import os
@@ -36,10 +32,7 @@ SETTLE = 0.25  # seconds for Wine to deliver one input event
 
 def crop(s, picture, area):
     """Area (left, top, width, height) of a picture, as a PNG of its own."""
-    from PIL import Image  # noqa: PLC0415
-    path = s.artifact("part-%d-%d-%dx%d.png" % area)
-    with Image.open(picture) as whole:
-        whole.crop((area[0], area[1], area[0] + area[2], area[1] + area[3])).save(path)
+    load_image(picture).crop(*area).save(path := s.artifact("part-%d-%d-%dx%d.png" % area))
     return path
 
 
@@ -89,19 +82,26 @@ def check_pointer(index):
 
 def check_buttons(index):
     """Each button pressed on one monitor ends every monitor's puzzle once let
-    go; the window beneath gets neither the press nor the release."""
+    go; the window beneath gets neither the press nor the release. Last, a
+    press whose capture the window beneath takes (no release will come) ends
+    them at once."""
     layout = LAYOUTS["left_above"]
     x, y, w, h = layout[index]
     with Session(f"boards-buttons-{index}", screen=screen_size(layout), monitors=layout) as s:
         host = start_passer_by(s, *in_win32(layout[0], (x + 50, y + 50, 200, 150))[:2], 200, 150)
         assert tell(host, "show") == "shown"
-        for button in BUTTONS:
+        for button in (*BUTTONS, None):
             s.move_mouse(x + 150, y + 125)
             proc, before = start_saver(s, layout)
             boards = s.board_pids()
-            harness.xdotool(s.env, "mousedown", button)
+            harness.xdotool(s.env, "mousedown", button or 1)
             time.sleep(harness.BUTTON_HELD)
             assert s.is_running(proc), f"button {button} ended the saver before it was let go"
+            if button is None:
+                mine = s.wait_window(BOARD if index else TITLE,
+                                     predicate=lambda w: w.rect == in_win32(layout[0], layout[index]))
+                assert tell(host, f"capture {mine.hwnd}") == "captured"
+                return check_desk_back(s, before, proc, boards)
             harness.xdotool(s.env, "mouseup", button)
             check_desk_back(s, before, proc, boards)
             time.sleep(0.5)  # whatever reached the window beneath is said by now
@@ -172,36 +172,15 @@ def case_display_off_on_every_monitor():
         desktop = s.sample_desktop()
         frames = [s.render(crop(s, desktop, area), SEED, 300, area[2:]) for area in layout]
         proc, _ = start_saver(s, layout, desktop)
-        for title in (TITLE, BOARD):
-            s.wininfo("power", title, "console", "0")
-        time.sleep(0.2)
-        for area in layout:
-            assert not moving(s, area, 1.0), f"frames on {area} while the display is off"
-        for title in (TITLE, BOARD):
-            s.wininfo("power", title, "console", "1")
-        for area, mine in zip(layout, frames):
-            assert moving(s, area, 0.5), f"no frames on {area} once the display is back"
-            shot_tick(s, mine, proc, area)  # the whole frame, as composed
-
-
-def case_capture_taken_ends_a_held_press():
-    """A button held over the saver's window, or a board's, then another
-    window takes the capture: no release will come, and every monitor's
-    puzzle ends at once instead of waiting for it."""
-    layout = LAYOUTS["left"]
-    with Session("boards-capture", screen=screen_size(layout), monitors=layout) as s:
-        host = start_passer_by(s, -600, 10, 100, 50)  # on no monitor: never covered
-        assert tell(host, "show") == "shown"
-        for area, title in zip(layout, (TITLE, BOARD)):
-            s.move_mouse(area[0] + 100, area[1] + 100)
-            proc, before = start_saver(s, layout)
-            boards = s.board_pids()
-            harness.xdotool(s.env, "mousedown", 1)
-            time.sleep(0.5)
-            assert s.is_running(proc), "the press ended the saver before it was let go"
-            assert tell(host, f"capture {s.wait_window(title).hwnd}") == "captured"
-            check_desk_back(s, before, proc, boards)
-            harness.xdotool(s.env, "mouseup", 1)
+        for on in (False, True):
+            for title in (TITLE, BOARD):
+                s.wininfo("power", title, "console", int(on))
+            time.sleep(0.2)
+            for area, mine in zip(layout, frames):
+                assert moving(s, area, 1.0) == on, \
+                    f"{area}: " + ("no frames once the display is back" if on else "frames while it is off")
+                if on:
+                    shot_tick(s, mine, proc, area)  # the whole frame, as composed
 
 
 if __name__ == "__main__":

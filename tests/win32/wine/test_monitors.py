@@ -1,11 +1,10 @@
 #!/usr/bin/python3
 """quillmere.scr /s beyond one monitor's desktop: the primary shows the board
-as ever; every other monitor has a black cover beneath its own board
-(test_boards.py), and where that board is lost the cover is all it shows: it
-hides the pointer, hands it to the saver's rules across the edge and lets
-no button through; the saver window and the covers follow a display change;
-no frames while the display is off; the sample desktop where the user's
-cannot be photographed."""
+as ever, every other monitor a black cover beneath its own board that, where
+the board is lost, hides the pointer, hands it to the saver's rules across
+the edge and lets no button through; the saver
+window and the covers follow a display change; no frames while the display
+is off; the sample desktop where the user's cannot be photographed."""
 
 import functools
 import os

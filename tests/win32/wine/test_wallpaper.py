@@ -2,10 +2,8 @@
 """quillmere.scr /s on a desktop of its own (the screen shows nothing of the
 user's): the board is their wallpaper as Windows lays it out, on the
 desktop's background colour; one that cannot be used gives the sample
-desktop, at once. On two monitors each board is its monitor's wallpaper:
-its own, with the position, where IDesktopWallpaper answers (a test server
-of ours), and its part of the spread picture for Span. Judged inside the
-lines of the first intro frame."""
+desktop, at once; on two monitors, each monitor's own (IDesktopWallpaper) or
+its part of a span. Judged inside the lines of the first intro frame."""
 
 import functools
 import os
@@ -130,15 +128,13 @@ def check_own_pictures(name):
         s._patiently([s.loader, "reg", "add", SERVER_KEY, "/ve", "/d", windows_path(server), "/f"],
                      attempts=4, timeout=15)
         s.reg_add(SERVER_KEY, "ThreadingModel", "Both")
-        paths, lines = [], [f"position {position}"]
+        paths, answers = [], [str(position)]
         for i, (size, area) in enumerate(zip(OWN_PICTURES, MONITORS)):
             paths.append(s.artifact(f"own-{i}.png"))
             noise(*size).save(paths[-1])
             left, top = area[0] - MONITORS[0][0], area[1] - MONITORS[0][1]  # Win32's place
-            lines.append(f"monitor {left} {top} {left + area[2]} {top + area[3]} "
-                         f"{windows_path(paths[-1])}")
-        s.artifact("answers.txt").write_text("\n".join(lines) + "\n")
-        env = dict(s.env, QUILLMERE_TEST_WALLPAPERS=windows_path(s.artifact("answers.txt")))
+            answers.append(f"{left} {top} {left + area[2]} {top + area[3]} {windows_path(paths[-1])}")
+        env = dict(s.env, QUILLMERE_TEST_WALLPAPERS="|".join(answers))
         shots = first_frames_on_monitors(s, env)
         for i, (shot, size) in enumerate(zip(shots, OWN_PICTURES)):
             area = areas[i] if areas else (0, 0, *size)

@@ -381,21 +381,18 @@ class Session(harness.Session):
     def board_pids(self):
         """The Linux pids of the prefix's processes started with the board's
         switch, which the saver starts for its other monitors."""
-        wanted, found = f"WINEPREFIX={self.prefix}".encode(), []
-        for entry in Path("/proc").iterdir():
+        def board(entry):
             try:
-                if entry.name.isdigit() and b"/board:" in (entry / "cmdline").read_bytes() and \
-                        wanted in (entry / "environ").read_bytes().split(b"\0") and \
-                        harness.running(int(entry.name)):
-                    found.append(int(entry.name))
+                return b"/board:" in (entry / "cmdline").read_bytes() and harness.running(int(entry.name)) \
+                    and f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes().split(b"\0")
             except OSError:
-                continue
-        return found
+                return False
+        return [int(e.name) for e in Path("/proc").iterdir() if e.name.isdigit() and board(e)]
 
     def paused(self, pid):
-        """Stops the saver and its boards (not its descendants: Wine's
-        processes are no one's children) while the block runs."""
-        return harness.Pause([pid, *self.board_pids()])
+        """Stops the saver and its boards too, which are not its descendants
+        (Wine's processes are no one's children), while the block runs."""
+        return super().paused(pid, self.board_pids())
 
     def reg_add(self, key, name, data):
         """A string value in the prefix's registry."""

@@ -1,19 +1,15 @@
 // Test-only in-process COM server under IDesktopWallpaper's class id, which
 // this Wine does not register: the per-monitor wallpaper as Windows 8 on
-// answers it, read from the file that QUILLMERE_TEST_WALLPAPERS names:
-//
-//   position N                      DESKTOP_WALLPAPER_POSITION, for all
-//   monitor LEFT TOP RIGHT BOTTOM PATH
-//                                   one monitor: its place, its wallpaper
-//
-// Registered in a test prefix's HKLM\Software\Classes\CLSID\{...}\InprocServer32.
-// Everything but reading answers E_NOTIMPL.
+// answers it, from QUILLMERE_TEST_WALLPAPERS, "POSITION" (a
+// DESKTOP_WALLPAPER_POSITION) then "|LEFT TOP RIGHT BOTTOM PATH" for each
+// monitor. A test registers it in its prefix; what it does not read answers
+// E_NOTIMPL.
 #include <windows.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
-#include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -24,47 +20,36 @@ struct Monitor {
   std::wstring wallpaper;
 };
 
-std::wstring Wide(const char* text) {
-  std::wstring wide(std::strlen(text) + 1, L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), int(wide.size())) - 1);
-  return wide;
+HRESULT Copy(const std::wstring& text, LPWSTR* into) {
+  *into = static_cast<wchar_t*>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+  if (*into == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*into, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  return S_OK;
 }
-
-wchar_t* Copy(const std::wstring& text) {
-  auto* copy = static_cast<wchar_t*>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
-  if (copy != nullptr) std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  return copy;
-}
-
-std::wstring DevicePath(UINT index) { return L"\\\\?\\TEST#MONITOR#" + std::to_wstring(index); }
 
 class DesktopWallpaper final : public IDesktopWallpaper {
  public:
   DesktopWallpaper() {
-    char file[MAX_PATH] = "", line[1024];
-    GetEnvironmentVariableA("QUILLMERE_TEST_WALLPAPERS", file, sizeof file);
-    FILE* answers = std::fopen(file, "r");
-    if (answers == nullptr) return;
-    while (std::fgets(line, sizeof line, answers) != nullptr) {
-      line[std::strcspn(line, "\r\n")] = '\0';
+    wchar_t text[4096] = L"";
+    GetEnvironmentVariableW(L"QUILLMERE_TEST_WALLPAPERS", text, 4096);
+    int position = DWPOS_FILL;
+    std::swscanf(text, L"%d", &position);
+    position_ = DESKTOP_WALLPAPER_POSITION(position);
+    for (const wchar_t* at = std::wcschr(text, L'|'); at != nullptr; at = std::wcschr(at + 1, L'|')) {
       Monitor monitor{};
-      int used = 0, position = 0;
-      if (std::sscanf(line, "position %d", &position) == 1) position_ = DESKTOP_WALLPAPER_POSITION(position);
-      if (std::sscanf(line, "monitor %ld %ld %ld %ld %n", &monitor.area.left, &monitor.area.top,
-                      &monitor.area.right, &monitor.area.bottom, &used) == 4) {
-        monitor.wallpaper = Wide(line + used);
-        monitors_.push_back(monitor);
-      }
+      int used = 0;
+      if (std::swscanf(at + 1, L"%ld %ld %ld %ld %n", &monitor.area.left, &monitor.area.top,
+                       &monitor.area.right, &monitor.area.bottom, &used) < 4)
+        continue;
+      const wchar_t* end = std::wcschr(at + 1, L'|');
+      monitor.wallpaper.assign(at + 1 + used, end != nullptr ? end : at + 1 + std::wcslen(at + 1));
+      monitors_.push_back(monitor);
     }
-    std::fclose(answers);
   }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, IID_IDesktopWallpaper)) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IDesktopWallpaper*>(this);
+    *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDesktopWallpaper) ? this : nullptr;
+    if (*object == nullptr) return E_NOINTERFACE;
     AddRef();
     return S_OK;
   }
@@ -75,20 +60,17 @@ class DesktopWallpaper final : public IDesktopWallpaper {
     return left;
   }
 
-  HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR id, LPWSTR* wallpaper) override {
-    const Monitor* monitor = Find(id);
-    if (monitor == nullptr) return E_INVALIDARG;
-    *wallpaper = Copy(monitor->wallpaper);
-    return *wallpaper != nullptr ? S_OK : E_OUTOFMEMORY;
-  }
+  // A monitor's id is its number.
   HRESULT STDMETHODCALLTYPE GetMonitorDevicePathAt(UINT index, LPWSTR* id) override {
-    if (index >= monitors_.size()) return E_INVALIDARG;
-    *id = Copy(DevicePath(index));
-    return *id != nullptr ? S_OK : E_OUTOFMEMORY;
+    return index < monitors_.size() ? Copy(std::to_wstring(index), id) : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE GetMonitorDevicePathCount(UINT* count) override {
     *count = UINT(monitors_.size());
     return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetWallpaper(LPCWSTR id, LPWSTR* wallpaper) override {
+    const Monitor* monitor = Find(id);
+    return monitor != nullptr ? Copy(monitor->wallpaper, wallpaper) : E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE GetMonitorRECT(LPCWSTR id, RECT* area) override {
     const Monitor* monitor = Find(id);
@@ -115,8 +97,8 @@ class DesktopWallpaper final : public IDesktopWallpaper {
 
  private:
   const Monitor* Find(LPCWSTR id) const {
-    for (UINT i = 0; i < monitors_.size(); ++i)
-      if (id != nullptr && DevicePath(i) == id) return &monitors_[i];
+    for (std::size_t i = 0; i < monitors_.size(); ++i)
+      if (id != nullptr && std::to_wstring(i) == id) return &monitors_[i];
     return nullptr;
   }
 
@@ -128,14 +110,10 @@ class DesktopWallpaper final : public IDesktopWallpaper {
 class Factory final : public IClassFactory {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    if (!IsEqualIID(id, IID_IUnknown) && !IsEqualIID(id, IID_IClassFactory)) {
-      *object = nullptr;
-      return E_NOINTERFACE;
-    }
-    *object = static_cast<IClassFactory*>(this);
-    return S_OK;
+    *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IClassFactory) ? this : nullptr;
+    return *object != nullptr ? S_OK : E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // never freed
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID id, void** object) override {
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
@@ -145,9 +123,7 @@ class Factory final : public IClassFactory {
     return result;
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-Factory factory;
+} factory;
 
 }  // namespace
 
