@@ -99,6 +99,18 @@ def walk_edge(session, proc, walk, move, pointer_hidden, settle):
     raise AssertionError("no step ended the saver")
 
 
+def rule_walk(area, ignored=10):
+    """The pointer rule in an area (left, top, width, height): places for the
+    moves ignored (showing the window may be the first, so the last may be
+    recorded), then, with whether it ends the saver, 100 pixels straight, 2
+    and 3 diagonally from the point recorded, whichever of the two it was."""
+    left, top, width, height = area
+    moves = [(left + 20 + i * (width - 60) // ignored, top + height - 20 - i * (height - 60) // ignored)
+             for i in range(ignored)]
+    x, y = moves[-1]
+    return moves, [((x - 100, y), False), ((x - 102, y + 2), False), ((x - 103, y + 3), True)]
+
+
 def xdotool(env, *args):
     subprocess.run(["xdotool", *map(str, args)], env=env, check=True, timeout=10)
 
@@ -313,13 +325,13 @@ class Session:
         records = [json.loads(line) for line in trace.read_text().splitlines()]
         return Frames(out, records, size or self.screen)
 
-    def paused(self, pid):
-        """Stops process pid and its descendants while the block runs (a slow
-        comparison must not let the saver run past the rendered ticks)."""
+    def paused(self, pid, others=()):
+        """Stops process pid, its descendants and `others` while the block runs
+        (a slow comparison must not let the saver run past the rendered ticks)."""
 
         class Pause:
             def __enter__(self):
-                self.pids = [pid, *descendants(pid)]
+                self.pids = [pid, *descendants(pid), *others]
                 for p in self.pids:
                     os.kill(p, signal.SIGSTOP)
 
@@ -332,11 +344,7 @@ class Session:
 
     def match(self, shot, frames, first, last):
         """The tick in first..last whose renderer frame equals the shot, or None."""
-        seen = pixels(shot)
-        for tick in range(max(first, 1), min(last, frames.ticks) + 1):
-            if pixels(frames.path(tick)) == seen:
-                return tick
-        return None
+        return frames.tick_of(pixels(shot), first, last)
 
 
 def pixels(picture):
@@ -351,9 +359,19 @@ class Frames:
         self.folder, self.records = Path(folder), records
         self.ticks = len(records)
         self.tile = (size[0] // 8, size[1] // 8)
+        self._hashes = {}  # each frame's pixels' hash, read once
 
     def path(self, tick):
         return self.folder / f"frame-{tick}.png"
+
+    def tick_of(self, seen, first, last):
+        """The first tick in first..last whose frame has those pixels, or None."""
+        for tick in range(max(first, 1), min(last, self.ticks) + 1):
+            if tick not in self._hashes:
+                self._hashes[tick] = hash(pixels(self.path(tick)))
+            if self._hashes[tick] == hash(seen) and pixels(self.path(tick)) == seen:
+                return tick
+        return None
 
     def phase(self, tick):
         """'intro', 'mid-slide' or 'at rest' (the mover at home or arrived)."""
@@ -393,18 +411,31 @@ def shot_tick(s, frames, saver, where="root"):
 def check_intro_and_slide(s, frames, saver, where="root"):
     """One screenshot mid-intro, then screenshots of the shuffle until one
     catches a tile mid-slide; every one must equal a renderer frame."""
+    return check_places(s, [(where, frames)], saver)[where]
+
+
+def check_places(s, places, saver, attempts=10):
+    """check_intro_and_slide at several places at once (each monitor's or
+    output's), each (where, its renderer frames): a mid-intro shot of each,
+    then shots of each until each has caught a tile mid-slide."""
     sleep_until(saver, 1.0)
-    tick = shot_tick(s, frames, saver, where)
-    assert frames.phase(tick) == "intro" and 2 <= tick <= 99, f"mid-intro shot matched tick {tick}"
-    sleep_until(saver, 2.6)
-    seen = []
-    for attempt in range(10):
+    for where, frames in places:
         tick = shot_tick(s, frames, saver, where)
-        seen.append((tick, frames.phase(tick)))
-        if seen[-1][1] == "mid-slide":
-            return seen
-        time.sleep(0.013 * (attempt + 1))
-    raise AssertionError(f"no shot caught a tile mid-slide: {seen}")
+        assert frames.phase(tick) == "intro" and 2 <= tick <= 99, \
+            f"mid-intro shot of {where} matched tick {tick}"
+    sleep_until(saver, 2.6)
+    seen = {}
+    for where, frames in places:
+        seen[where] = []
+        for attempt in range(attempts):
+            tick = shot_tick(s, frames, saver, where)
+            seen[where].append((tick, frames.phase(tick)))
+            if seen[where][-1][1] == "mid-slide":
+                break
+            time.sleep(0.013 * (attempt + 1))
+        else:
+            raise AssertionError(f"no shot of {where} caught a tile mid-slide: {seen[where]}")
+    return seen
 
 
 def run_cases(namespace):

@@ -1,5 +1,7 @@
 #include "win32/command_line.h"
 
+#include <charconv>
+
 namespace {
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -18,6 +20,21 @@ int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+constexpr std::string_view kBoardSwitch = "/BOARD:";
+
+// Decimal digits without a leading zero, at most `limit`; the rest of `text`
+// is left in it.
+std::optional<std::uint64_t> Whole(std::string_view& text, std::uint64_t limit) {
+  if (text.empty() || text[0] < '1' || text[0] > '9') return std::nullopt;
+  std::uint64_t value = 0;
+  for (; !text.empty() && text[0] >= '0' && text[0] <= '9'; text.remove_prefix(1)) {
+    const auto digit = std::uint64_t(text[0] - '0');
+    if (value > (limit - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
 }
 
 }  // namespace
@@ -83,4 +100,25 @@ HandleConversion ConvertHandle(std::string_view text, std::int32_t& handle) {
   if (result < 0) return HandleConversion::RangeError;
   handle = result;
   return HandleConversion::Ok;
+}
+
+bool AsksForBoard(std::string_view firstArgument) { return StartsWith(firstArgument, kBoardSwitch); }
+
+std::optional<BoardArgument> ParseBoardArgument(std::string_view firstArgument) {
+  if (!AsksForBoard(firstArgument)) return std::nullopt;
+  std::string_view rest = firstArgument.substr(kBoardSwitch.size());
+  const auto picture = Whole(rest, 0xFFFFFFFFu);
+  if (!picture || !StartsWith(rest, ",")) return std::nullopt;
+  rest.remove_prefix(1);
+  const auto saver = Whole(rest, 0xFFFFFFFFu);
+  if (!saver || !rest.empty()) return std::nullopt;
+  return BoardArgument{std::uint32_t(*picture), std::uint32_t(*saver)};
+}
+
+std::optional<std::uint64_t> SeedOfText(std::string_view text) {
+  std::uint64_t seed = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, seed);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return seed;
 }

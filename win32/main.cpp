@@ -1,10 +1,14 @@
 // quillmere.scr: reads the screensaver switch and takes one of three roads:
-// the preview painter, the settings dialog, or the full-screen saver.
+// the preview painter, the settings dialog, or the full-screen saver; or,
+// started by the saver with the board's switch, another monitor's board.
 #include <objbase.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "win32/win32_services.h"
+#include "win32/board_window.h"
 #include "win32/saver_window.h"
 #include "win32/MSetup_unit.h"
 #include "win32/command_line.h"
@@ -14,6 +18,14 @@ namespace {
 
 SaverMode Mode = smRun;
 constexpr int kNoDialogExitCode = 1;
+constexpr int kBadBoardExitCode = 2;
+
+// QUILLMERE_SEED, for the tests, as the other bindings read it.
+std::optional<std::uint64_t> SeedFromEnvironment() {
+  char text[32] = "";
+  const DWORD length = GetEnvironmentVariableA("QUILLMERE_SEED", text, sizeof text);
+  return length > 0 && length < sizeof text ? SeedOfText(text) : std::nullopt;
+}
 
 int RunConfigure() {
   win32::SetApplicationTitle("Quillmere Screensaver");
@@ -36,7 +48,7 @@ int RunSaver() {
     return 0;
   }
   // The guard stays open for the life of the process.
-  RunSaverWindow();
+  RunSaverWindow(SeedFromEnvironment());
   return 0;
 }
 
@@ -45,6 +57,12 @@ int RunSaver() {
 int main(int argc, char** argv) {
   const std::string first = UpperAscii(argc > 1 ? argv[1] : "");
   const std::string second = UpperAscii(argc > 2 ? argv[2] : "");
+  // The board's switch obeys the saver, not the single-instance guard; one
+  // given by hand ends at once.
+  if (AsksForBoard(first)) {
+    const std::optional<BoardArgument> board = ParseBoardArgument(first);
+    return board ? RunBoard(*board) : kBadBoardExitCode;
+  }
   Mode = DecideSaverMode(first);
 
   switch (Mode) {

@@ -8,14 +8,6 @@ namespace {
 
 constexpr char kClassName[] = "TMFormCover";
 
-BOOL CALLBACK CollectOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY))
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(info.rcMonitor);
-  return TRUE;
-}
-
 // The pointer over a cover is the pointer over the saver window, its owner,
 // at the same place in the saver's client coordinates: one stream for its
 // rules.
@@ -61,17 +53,18 @@ void RegisterCoverClass(HINSTANCE instance) {
 
 namespace win32 {
 
-void MonitorCovers::Follow(HWND saver) {
+void MonitorCovers::Follow(HWND saver, const std::vector<MonitorPlace>& all) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterCoverClass(instance);
-  std::vector<RECT> monitors;
-  EnumDisplayMonitors(nullptr, nullptr, CollectOtherMonitor, reinterpret_cast<LPARAM>(&monitors));
+  std::vector<Rect> monitors;
+  for (const MonitorPlace& monitor : all)
+    if (!monitor.primary) monitors.push_back(monitor.area);
   while (covers_.size() > monitors.size()) {
     DestroyWindow(covers_.back());
     covers_.pop_back();
   }
   for (std::size_t i = 0; i < monitors.size(); ++i) {
-    const RECT& r = monitors[i];
+    const Rect& r = monitors[i];
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (i < covers_.size()) {
       SetWindowPos(covers_[i], HWND_TOPMOST, r.left, r.top, width, height, SWP_NOACTIVATE);

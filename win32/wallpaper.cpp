@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/smooth_stretch.h"
+#include "win32/monitors.h"
 #include "win32/picture_file.h"
 #include "win32/wallpaper_layout.h"
 
@@ -70,9 +71,9 @@ WallpaperLayout LayoutOfPosition(DESKTOP_WALLPAPER_POSITION position) {
   }
 }
 
-// Windows 8 on: the primary monitor's own wallpaper (an empty path for a
-// plain colour); nothing where the interface is missing.
-std::optional<Wallpaper> PrimaryMonitorWallpaper() {
+// Windows 8 on: the monitor's own wallpaper (an empty path for a plain
+// colour); nothing where the interface is missing or knows no monitor there.
+std::optional<Wallpaper> MonitorWallpaper(Rect wanted) {
   Microsoft::WRL::ComPtr<IDesktopWallpaper> desktop;
   if (FAILED(CoCreateInstance(CLSID_DesktopWallpaper, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&desktop))))
     return std::nullopt;
@@ -83,11 +84,11 @@ std::optional<Wallpaper> PrimaryMonitorWallpaper() {
     if (FAILED(desktop->GetMonitorDevicePathAt(i, &monitor))) continue;
     // A monitor that is not attached answers S_FALSE, with no place.
     RECT area{};
-    const bool primary = desktop->GetMonitorRECT(monitor, &area) == S_OK && area.left == 0 &&
-                         area.top == 0 && area.right > 0 && area.bottom > 0 &&
-                         SUCCEEDED(desktop->GetWallpaper(monitor, &path));
+    const bool found = desktop->GetMonitorRECT(monitor, &area) == S_OK &&
+                       Rect{area.left, area.top, area.right, area.bottom} == wanted &&
+                       SUCCEEDED(desktop->GetWallpaper(monitor, &path));
     CoTaskMemFree(monitor);
-    if (!primary) continue;
+    if (!found) continue;
     Wallpaper wallpaper{path != nullptr ? path : L"", WallpaperLayout::Fill};
     CoTaskMemFree(path);
     DESKTOP_WALLPAPER_POSITION position = DWPOS_FILL;
@@ -100,9 +101,9 @@ std::optional<Wallpaper> PrimaryMonitorWallpaper() {
 // The files that may hold the wallpaper, the likeliest first: none where the
 // desktop shows a plain colour; the copy Windows keeps where the file the
 // settings name is gone.
-std::vector<Wallpaper> Wallpapers() {
+std::vector<Wallpaper> Wallpapers(Rect monitor) {
   std::vector<Wallpaper> found;
-  if (const std::optional<Wallpaper> own = PrimaryMonitorWallpaper(); own && !own->path.empty())
+  if (const std::optional<Wallpaper> own = MonitorWallpaper(monitor); own && !own->path.empty())
     found.push_back(*own);
   const WallpaperLayout layout = LayoutOfStyle(RegistryText(kDesktopKey, L"WallpaperStyle"),
                                                RegistryText(kDesktopKey, L"TileWallpaper"));
@@ -118,15 +119,12 @@ std::vector<Wallpaper> Wallpapers() {
   return found;
 }
 
-// The wallpaper laid out over the primary monitor; throws where it cannot.
-Raster LayOut(const Wallpaper& wallpaper, Color background) {
+// The wallpaper laid out over the monitor at `place`; throws where it cannot.
+Raster LayOut(const Wallpaper& wallpaper, Color background, Rect place) {
   PictureFile file(wallpaper.path.c_str());
   const Size size = file.PictureSize();
-  const Size monitor{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const Rect desktop{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                     top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-  const Rect area = PlaceWallpaper(wallpaper.layout, size, monitor, desktop);
+  const Size monitor{int(place.Width()), int(place.Height())};
+  const Rect area = PlaceWallpaperOn(wallpaper.layout, size, place, VirtualScreen());
   const PictureRows rows = [&](int y, int from, int count, std::uint8_t* into) {
     file.ReadRow(y, from, count, into);
   };
@@ -149,14 +147,14 @@ Raster LayOut(const Wallpaper& wallpaper, Color background) {
 
 }  // namespace
 
-std::optional<Raster> WallpaperPicture() {
+std::optional<Raster> WallpaperPicture(Rect monitor) {
   try {
     const ComApartment com;
     const Color background =
         BackgroundOfText(RegistryText(L"Control Panel\\Colors", L"Background"));
-    for (const Wallpaper& wallpaper : Wallpapers()) {
+    for (const Wallpaper& wallpaper : Wallpapers(monitor)) {
       try {
-        return LayOut(wallpaper, background);
+        return LayOut(wallpaper, background, monitor);
       } catch (const std::exception&) {
         // Missing, damaged, too large or of no format WIC knows: the next.
       }

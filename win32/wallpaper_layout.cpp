@@ -108,4 +108,13 @@ Rect PlaceWallpaper(WallpaperLayout layout, Size picture, Size monitor, Rect des
   return {left, top, left + picture.width, top + picture.height};
 }
 
+Rect PlaceWallpaperOn(WallpaperLayout layout, Size picture, Rect monitor, Rect desktop) {
+  const Size size{int(monitor.Width()), int(monitor.Height())};
+  if (layout != WallpaperLayout::Span) return PlaceWallpaper(layout, picture, size, desktop);
+  const Rect spread = PlaceWallpaper(layout, picture, size, desktop);
+  if (spread.Width() <= 0) return spread;
+  return {spread.left - monitor.left, spread.top - monitor.top, spread.right - monitor.left,
+          spread.bottom - monitor.top};
+}
+
 }  // namespace win32

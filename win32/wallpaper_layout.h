@@ -30,4 +30,11 @@ bool DecodableSize(Size picture);
 // spreads it over. Tile repeats it right and down from there.
 Rect PlaceWallpaper(WallpaperLayout layout, Size picture, Size monitor, Rect desktop);
 
+// The same on any monitor, `monitor` being its place on the virtual screen
+// `desktop`: where the picture lands, from the monitor's own top-left corner.
+// Each monitor lays it out as the primary does on its own (Tile from its own
+// corner), but Span, which puts on each monitor its own part of the one
+// picture spread over the whole desktop.
+Rect PlaceWallpaperOn(WallpaperLayout layout, Size picture, Rect monitor, Rect desktop);
+
 }  // namespace win32

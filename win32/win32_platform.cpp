@@ -6,7 +6,6 @@
 #include "core/TMForm.h"
 #include "core/services.h"
 #include "core/xrgb.h"
-#include "win32/desktop_picture.h"
 #include "win32/wallpaper.h"
 #include "win32/win32_services.h"
 
@@ -34,28 +33,22 @@ bool Binding::TimerTickWanted() {
   return timerEnabled_;
 }
 
-void Binding::TakeDesktop() {
-  std::optional<Raster> picture = PhotographDesktop();
-  if (!picture) {
-    wallpaperScreen_ = PrimaryScreenSize();
-    picture = WallpaperPicture();
-  }
+void Binding::Keep(std::optional<Raster> picture, bool wallpaper, Rect monitor) {
+  monitor_ = monitor;
+  if (wallpaper) wallpaperScreen_ = SIZE{LONG(monitor.Width()), LONG(monitor.Height())};
   screen_.Keep(std::move(picture));
 }
 
-void Binding::LayOutWallpaperAgain() {
-  const SIZE now = PrimaryScreenSize();
-  if (now.cx == wallpaperScreen_->cx && now.cy == wallpaperScreen_->cy) return;
-  wallpaperScreen_ = now;
+void Binding::LayOutWallpaperAgain(int width, int height) {
+  if (width == wallpaperScreen_->cx && height == wallpaperScreen_->cy) return;
+  wallpaperScreen_ = SIZE{width, height};
   // One that no longer decodes leaves the old layout to be stretched.
-  if (std::optional<Raster> wallpaper = WallpaperPicture()) screen_.Keep(std::move(wallpaper));
+  const Rect now{monitor_.left, monitor_.top, monitor_.left + width, monitor_.top + height};
+  if (std::optional<Raster> wallpaper = WallpaperPicture(now)) screen_.Keep(std::move(wallpaper));
 }
 
 bool Binding::OpenScreen(int width, int height) {
-  if (!desktopTaken_)
-    TakeDesktop(), desktopTaken_ = true;
-  else if (wallpaperScreen_)
-    LayOutWallpaperAgain();
+  if (wallpaperScreen_) LayOutWallpaperAgain(width, height);
   return screen_.Open(width, height);
 }
 

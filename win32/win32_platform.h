@@ -1,8 +1,9 @@
 #pragma once
 // The Win32 binding of the saver's platform services: frames, the timer and
-// failures go to the saver window, and the screen is the desktop as the
-// saver first saw it (or the wallpaper, where the screen did not show it).
-// The saver window makes one for its life; the services reach it meanwhile.
+// failures go to the saver window (or a board's window), and the screen is
+// its monitor's desktop as the saver first saw it (or the wallpaper, where
+// the screen did not show it). The window makes one for its life; the
+// services reach it meanwhile.
 #include <windows.h>
 
 #include <cstdint>
@@ -28,6 +29,13 @@ class Binding {
   // Whether a timer tick that arrived should run; kills a disabled timer.
   bool TimerTickWanted();
 
+  // The picture the window's board is cut from, taken before any window of
+  // ours showed, of the monitor at `monitor` (its place on the virtual
+  // screen); `wallpaper` where it is the wallpaper laid out for it.
+  void Keep(std::optional<Raster> picture, bool wallpaper, Rect monitor);
+  // The monitor is now at `monitor`.
+  void Place(Rect monitor) { monitor_ = monitor; }
+
   // The services.
   bool OpenScreen(int width, int height);
   ScreenPicture& Screen() { return screen_; }
@@ -35,18 +43,17 @@ class Binding {
   void EnableTimer(bool enabled);
 
  private:
-  void TakeDesktop();
-  void LayOutWallpaperAgain();
+  void LayOutWallpaperAgain(int width, int height);
 
   HWND window_;
   HDC dc_;  // the class's own DC (CS_OWNDC), valid while the window lives
   bool timerEnabled_ = false;
-  // The desktop as the saver first saw it (or the wallpaper), taken at the
-  // first board and kept: after a display change the board is cut from it
-  // again, never from a capture of the saver itself.
+  // The desktop as the saver first saw it (or the wallpaper), kept: after a
+  // display change the board is cut from it again, never from a capture of
+  // the saver itself.
   ScreenPicture screen_;
-  bool desktopTaken_ = false;
-  // Where that was the wallpaper, the screen's size it was laid out for: a
+  Rect monitor_;
+  // Where that was the wallpaper, the monitor's size it was laid out for: a
   // display change lays it out again, as Windows does (a centred or tiled
   // picture keeps its own size on a larger screen).
   std::optional<SIZE> wallpaperScreen_;

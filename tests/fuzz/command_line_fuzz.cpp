@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,20 @@ Reference ReferenceHandle(std::string_view text) {
   return {HandleConversion::Ok, wrapped};
 }
 
+// The board's two handles read through std::from_chars: each all digits,
+// no leading zero, 1 to 2^32 - 1.
+std::optional<BoardArgument> ReferenceBoard(std::string_view upper) {
+  const auto comma = upper.find(',');
+  if (!upper.starts_with("/BOARD:") || comma == upper.npos) return std::nullopt;
+  const std::string_view texts[2] = {upper.substr(7, comma - 7), upper.substr(comma + 1)};
+  std::uint32_t handles[2];
+  for (int i = 0; i < 2; ++i)
+    if (texts[i].empty() || texts[i][0] == '0' || texts[i].find_first_not_of("0123456789") != texts[i].npos ||
+        std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), handles[i]).ec != std::errc())
+      return std::nullopt;
+  return BoardArgument{handles[0], handles[1]};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -79,6 +94,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const SaverMode mode = DecideSaverMode(first);
   Check(mode == ReferenceMode(first));
+  // The board's switch is one the host never sends: no switch of the host's asks for it.
+  Check(AsksForBoard(first) == first.starts_with("/BOARD:"));
+  Check(!AsksForBoard(first) || mode == smRun);
+  Check(ParseBoardArgument(first) == ReferenceBoard(first));
+  for (const std::string& text : {first, second}) {
+    std::uint64_t seed = 0;
+    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == text.npos;
+    const bool fits = digits && std::from_chars(text.data(), text.data() + text.size(), seed).ec == std::errc();
+    Check(SeedOfText(text) == (fits ? std::optional<std::uint64_t>(seed) : std::nullopt));
+  }
 
   // The preview reads the second argument; convert every argument regardless.
   for (const std::string& text : {second, argv.empty() ? std::string() : argv[0]}) {

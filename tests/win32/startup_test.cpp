@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "win32/command_line.h"
@@ -122,6 +124,36 @@ TEST(ConvertHandleTest, NegativeValuesAreRangeErrors) {
                            "-$1", "-x7FFFFFFF"}) {
     ExpectError(text, HandleConversion::RangeError);
   }
+}
+
+TEST(BoardArgumentTest, OnlyTheBoardSwitchAsksForABoard) {
+  // What the host sends never does; a first argument that begins as the
+  // switch does, well formed or not.
+  for (const char* argument : {"/s", "/S", "s", "/c", "/c:1234", "/p", "/a", "", "/x", "hello",
+                               "/b", "/board", "board:1,2", "-board:1,2", " /board:1,2"})
+    EXPECT_FALSE(AsksForBoard(UpperAscii(argument))) << argument;
+  for (const char* argument : {"/board:1,2", "/BOARD:", "/Board:x"}) EXPECT_TRUE(AsksForBoard(UpperAscii(argument)));
+}
+
+TEST(BoardArgumentTest, TwoHandlesInDecimal) {
+  const std::optional<BoardArgument> kNone;
+  const std::pair<const char*, std::optional<BoardArgument>> cases[] = {
+      {"/board:12,34", BoardArgument{12, 34}}, {"/BOARD:4294967295,1", BoardArgument{4294967295u, 1}},
+      {"/BOARD:4294967296,1", kNone}, {"/BOARD:1,99999999999", kNone}, {"/BOARD:0,1", kNone},
+      {"/BOARD:012,1", kNone}, {"/BOARD:1,", kNone}, {"/BOARD:,1", kNone}, {"/BOARD:1,2,", kNone},
+      {"/BOARD:1 ,2", kNone}, {"/BOARD:+1,2", kNone}, {"/BOARD:1,2 ", kNone}, {"/BOARD:1;2", kNone},
+      {"/BOARD:", kNone}, {"/BOARD:0x10,2", kNone}, {"/S", kNone}};
+  for (const auto& [argument, handles] : cases)
+    EXPECT_EQ(ParseBoardArgument(UpperAscii(argument)), handles) << argument;
+}
+
+TEST(SeedTest, DecimalDigitsOnly) {
+  const std::optional<std::uint64_t> kNone;
+  const std::pair<const char*, std::optional<std::uint64_t>> cases[] = {
+      {"0", 0}, {"42", 42}, {"007", 7}, {"18446744073709551615", ~std::uint64_t(0)},
+      {"18446744073709551616", kNone}, {"", kNone}, {"-1", kNone}, {"+1", kNone}, {"1x", kNone},
+      {" 1", kNone}, {"seven", kNone}};
+  for (const auto& [text, seed] : cases) EXPECT_EQ(SeedOfText(text), seed) << text;
 }
 
 }  // namespace

@@ -102,4 +102,39 @@ TEST(WallpaperLayoutTest, PlacesThePictureAsWindowsDoes) {
   }
 }
 
+TEST(WallpaperLayoutTest, PlacesItOnAnyMonitorFromItsOwnCorner) {
+  // A 1280 x 1024 monitor left of a 1920 x 1080 primary, one of 1920 x 1080
+  // above it, one of 1280 x 1024 right of it and 200 lower.
+  constexpr Rect kPrimary{0, 0, 1920, 1080}, kLeftOne{-1280, 0, 0, 1024},
+      kAboveOne{0, -1080, 1920, 0}, kRightOne{1920, 200, 3200, 1224};
+  constexpr Rect kLeft{-1280, 0, 1920, 1080}, kAbove{0, -1080, 1920, 1080},
+      kRight{0, 0, 3200, 1224};
+  struct Case {
+    WallpaperLayout layout;
+    win32::Size picture;
+    Rect monitor, desktop, placed;
+  } cases[] = {
+      {kFill, {800, 600}, kLeftOne, kLeft, {-42, 0, 1323, 1024}},  // 1365.33 wide
+      {kFit, {800, 600}, kLeftOne, kLeft, {0, 32, 1280, 992}},
+      {kCenter, {800, 600}, kLeftOne, kLeft, {240, 212, 1040, 812}},
+      {kTile, {300, 200}, kLeftOne, kLeft, {0, 0, 300, 200}},
+      {kStretch, {800, 600}, kAboveOne, kAbove, {0, 0, 1920, 1080}},
+      {kFill, {800, 600}, kPrimary, kLeft, {0, -180, 1920, 1260}},
+      {kSpan, {3200, 1080}, kLeftOne, kLeft, {0, 0, 3200, 1080}},
+      {kSpan, {3200, 1080}, kPrimary, kLeft, {-1280, 0, 1920, 1080}},
+      {kSpan, {1600, 900}, kLeftOne, kLeft, {0, -360, 3200, 1440}},
+      {kSpan, {1920, 2160}, kAboveOne, kAbove, {0, 0, 1920, 2160}},
+      {kSpan, {1920, 2160}, kPrimary, kAbove, {0, -1080, 1920, 1080}},
+      {kSpan, {1000, 1000}, kAboveOne, kAbove, {-120, 0, 2040, 2160}},
+      {kSpan, {3200, 1224}, kRightOne, kRight, {-1920, -200, 1280, 1024}},
+      {kSpan, {0, 1224}, kRightOne, kRight, {}},
+  };
+  for (const Case& c : cases) {
+    const Rect placed = win32::PlaceWallpaperOn(c.layout, c.picture, c.monitor, c.desktop);
+    EXPECT_EQ(placed, c.placed) << int(c.layout) << " on " << c.monitor.left << ","
+                                << c.monitor.top << ": " << placed.left << "," << placed.top
+                                << "," << placed.right << "," << placed.bottom;
+  }
+}
+
 }  // namespace

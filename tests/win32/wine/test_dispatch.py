@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Each command line reaches its road: the settings dialog, the full-screen
-saver (which holds the single-instance semaphore), or the preview painter."""
+saver (which holds the single-instance semaphore), or the preview painter;
+the board's switch, which only the saver gives its boards, given by hand
+ends at once."""
 import time
 
 from wine_harness import Session, run_cases
@@ -9,6 +11,8 @@ TITLE = "Quillmere Screensaver 1.0"
 SEMAPHORE = "ScreensaverSemaphore"
 # The painter's exit code for a handle that names no window.
 NO_HOST_WINDOW = 2
+# A board's, for handles that are not a saver's handover.
+NO_SAVER = 2
 
 
 def dialog_of(session):
@@ -50,6 +54,17 @@ def case_preview():
             assert time.monotonic() - start < 5, args
             assert not s.windows(TITLE), args
             assert not s.windows("Quillmere Screensaver"), args
+            assert not s.semaphore_present(SEMAPHORE), args
+
+
+def case_board_by_hand():
+    with Session("dispatch-board") as s:
+        for args in (["/board:4,8"], ["/BOARD:12,16"], ["/board:1,4294967295"], ["/board:x"],
+                     ["/board:"], ["/board:4,8", "/s"]):
+            start = time.monotonic()
+            assert s.wait_exit(s.start(args), 10) == NO_SAVER, args
+            assert time.monotonic() - start < 5, args
+            assert not s.windows(TITLE) and not s.windows(TITLE + " board"), args
             assert not s.semaphore_present(SEMAPHORE), args
 
 

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """quillmere.scr /s beyond one monitor's desktop: the primary shows the board
-as ever, every other monitor a black cover that hides the pointer, hands it
-to the saver's rules across the edge and lets no button through; the saver
+as ever, every other monitor a black cover beneath its own board that, where
+the board is lost, hides the pointer, hands it to the saver's rules across
+the edge and lets no button through; the saver
 window and the covers follow a display change; no frames while the display
 is off; the sample desktop where the user's cannot be photographed."""
 
 import functools
 import os
+import signal
 import subprocess
 import time
 
@@ -60,6 +62,16 @@ def show_desktop(s, primary):
     return Image(pw, ph, b"".join(rows))
 
 
+def lose_boards(s):
+    """Ends the other monitors' boards as a failed one ends, the saver going
+    on: their monitors are left to their covers."""
+    boards = wait_for(s.board_pids, 10)
+    assert boards, "no board started"
+    for pid in boards:
+        os.kill(pid, signal.SIGKILL)
+    assert wait_for(lambda: not [p for p in boards if harness.alive(p)], 5)
+
+
 def check_covered(s, primary, cover):
     """While the saver runs: its window over the primary, showing the board,
     and one black cover over the other monitor."""
@@ -83,6 +95,7 @@ def check_layout(name):
         walk = edge_walk(edges(primary), edges(cover), IGNORED_MOVES)
         s.move_mouse(*walk[0])
         proc = s.start(["/s"])
+        lose_boards(s)
         check_covered(s, primary, cover)
         time.sleep(3.0)
         shot = check_covered(s, primary, cover)
@@ -108,6 +121,7 @@ def case_cover_buttons():
         assert s.cursor_shown(), "the pointer is hidden before the saver runs"
         for button in COVER_BUTTONS:
             proc = s.start(["/s"])
+            lose_boards(s)
             check_covered(s, primary, cover)
             assert not s.cursor_shown(), "the pointer shows on the cover"
             s.hold_button(button)
@@ -130,6 +144,7 @@ def case_covers_follow_a_display_change():
         walk = edge_walk(edges(primary), edges(after[1]), IGNORED_MOVES)
         s.move_mouse(*walk[0])
         proc = s.start(["/s"])
+        lose_boards(s)
         check_covered(s, *before)
         s.xrandr("--delmonitor", "M1")
         s.set_monitor("M1", edges(after[1]))

@@ -265,9 +265,11 @@ def xwd_pixels(xwd, points):
         yield tuple((value & mask) >> ((mask & -mask).bit_length() - 1) for mask in masks)
 
 
-def shows_tile_frames(xwd, width, height):
-    """Lavender at the top-left corner of nearly every cell: the intro has begun."""
-    corners = [(col * (width // 8), row * (height // 8)) for col in range(8) for row in range(8)]
+def shows_tile_frames(xwd, width, height, left=0, top=0):
+    """Lavender at the top-left corner of nearly every cell of the area: the
+    intro has begun there."""
+    corners = [(left + col * (width // 8), top + row * (height // 8))
+               for col in range(8) for row in range(8)]
     return sum(p == (180, 180, 250) for p in xwd_pixels(xwd, corners)) >= 56
 
 
@@ -284,6 +286,7 @@ class Window:
         self.style = int(fields["style"], 16)
         self.rect = tuple(int(v) for v in fields["rect"].split(","))
         self.visible = fields.get("visible") == "1"
+        self.pid = int(fields.get("pid", "0"))  # the Windows process id
         self.exstyle = int(fields.get("exstyle", "0"), 16)
         self.client = tuple(int(v) for v in fields.get("client", "0,0").split(","))
         self.client_origin = tuple(int(v) for v in fields.get("client_origin", "0,0").split(","))
@@ -360,18 +363,36 @@ class Session(harness.Session):
                                 .returncode == 0, 30):
             raise TimeoutError(f"no desktop {name!r} after 30 s")
 
-    def first_tile_frames(self, proc, timeout=60):
+    def first_tile_frames(self, proc, timeout=60, areas=None):
         """(seconds since proc started, xwd dump) of the first screenshot
-        that shows the intro's frames. (In an open Wine desktop, proc is a
-        launcher that ends at once.)"""
-        width, height = self.screen
+        that shows the intro's frames, on the whole screen or on each of
+        `areas` (left, top, width, height: each monitor's). (In an open Wine
+        desktop, proc is a launcher that ends at once.)"""
+        areas = areas or [(0, 0, *self.screen)]
         while time.monotonic() < proc.started + timeout:
             before = time.monotonic()
             shot = self._x("xwd", "-root", "-silent", "-display", self.display, check=False)
             # xwd now and then fails while a window comes or goes: the next shot.
-            if shot.returncode == 0 and shows_tile_frames(shot.stdout, width, height):
+            if shot.returncode == 0 and all(shows_tile_frames(shot.stdout, w, h, x, y)
+                                            for x, y, w, h in areas):
                 return (before + time.monotonic()) / 2 - proc.started, shot.stdout
         raise TimeoutError(f"no tile frames within {timeout} s")
+
+    def board_pids(self):
+        """The Linux pids of the prefix's processes started with the board's
+        switch, which the saver starts for its other monitors."""
+        def board(entry):
+            try:
+                return b"/board:" in (entry / "cmdline").read_bytes() and harness.alive(int(entry.name)) \
+                    and f"WINEPREFIX={self.prefix}".encode() in (entry / "environ").read_bytes().split(b"\0")
+            except OSError:
+                return False
+        return [int(e.name) for e in Path("/proc").iterdir() if e.name.isdigit() and board(e)]
+
+    def paused(self, pid):
+        """Stops the saver and its boards too, which are not its descendants
+        (Wine's processes are no one's children), while the block runs."""
+        return super().paused(pid, self.board_pids())
 
     def reg_add(self, key, name, data):
         """A string value in the prefix's registry."""
@@ -456,6 +477,16 @@ class Session(harness.Session):
         blob = subprocess.run(["convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd,
                               capture_output=True, check=True).stdout
         return Image.from_ppm(blob)
+
+    def shot(self, where=None, name=None):
+        """A PNG of the screen, or of its area `where` (left, top, width,
+        height), for the comparisons with the renderer's frames."""
+        self._shots = getattr(self, "_shots", 0) + 1
+        path = self.artifact(name or f"shot-{self._shots}.png")
+        xwd = self._x("xwd", "-root", "-silent", "-display", self.display).stdout
+        crop = ["-crop", "%dx%d+%d+%d" % (*where[2:], *where[:2]), "+repage"] if where else []
+        subprocess.run(["convert", "xwd:-", *crop, str(path)], input=xwd, check=True)
+        return path
 
     def set_root_picture(self, path):
         # display may report failure even when the picture is set.

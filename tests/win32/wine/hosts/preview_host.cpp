@@ -6,12 +6,13 @@
 // Wine keeps a copy of every window's pixels, so a window that goes away
 // never leaves lost pixels behind it as Windows without composition does;
 // "stain N" stands in for that: it paints the host's rectangle of window N
-// in the host's colour and marks it invalid, as the system does.
+// in the host's colour and marks it invalid, as the system does. "capture N"
+// takes the mouse capture from window N, as a window of its thread would.
 //
 //   preview_host.exe LEFT TOP WIDTH HEIGHT
-//   stdin:  show | over | activate | stain N | hide | destroy | quit
-//   stdout: "handle N" at start, then "shown" / "stained" / "hidden" /
-//           "destroyed" after each change has been made, and "got MESSAGE"
+//   stdin:  show | over | activate | stain N | capture N | hide | destroy | quit
+//   stdout: "handle N" at start, then "shown" / "stained" / "captured" /
+//           "hidden" / "destroyed" after each change has been made, and "got MESSAGE"
 //           for every button press or release and context menu that
 //           reaches its window (e.g. "got WM_RBUTTONUP").
 #include <windows.h>
@@ -23,7 +24,7 @@
 namespace {
 
 constexpr UINT kCommand = WM_APP + 1;
-enum Command : WPARAM { kShow, kOver, kActivate, kStain, kHide, kDestroy, kQuit };
+enum Command : WPARAM { kShow, kOver, kActivate, kStain, kCapture, kHide, kDestroy, kQuit };
 
 // The host's own background, so that a screenshot tells it from the picture.
 constexpr COLORREF kBackground = RGB(255, 0, 255);
@@ -40,6 +41,10 @@ DWORD WINAPI ReadCommands(void* mainThread) {
     else if (std::strncmp(line, "stain ", 6) == 0) {
       command = kStain;
       argument = LPARAM(std::strtoull(line + 6, nullptr, 10));
+    }
+    else if (std::strncmp(line, "capture ", 8) == 0) {
+      command = kCapture;
+      argument = LPARAM(std::strtoull(line + 8, nullptr, 10));
     }
     else if (std::strncmp(line, "hide", 4) == 0) command = kHide;
     else if (std::strncmp(line, "destroy", 7) == 0) command = kDestroy;
@@ -129,6 +134,15 @@ int main(int argc, char** argv) {
           GdiFlush();
           InvalidateRect(target, &area, FALSE);
           Say("stained");
+          break;
+        }
+        case kCapture: {
+          // Sharing the window's input state, the capture taken here is
+          // taken from it.
+          const DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(message.lParam), nullptr);
+          AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+          SetCapture(window);
+          Say("captured");
           break;
         }
         case kHide:
