@@ -94,8 +94,8 @@ void TMForm::FormMouseUp(int button) {
   End();
 }
 
-void TMForm::FormMouseLost() {
-  held_ = 0;
+void TMForm::FormMouseLost(int first, int count) {
+  for (int button = first; button < first + count; ++button) held_ &= ~ButtonBit(button);
   if (ending_) End();
 }
 

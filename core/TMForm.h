@@ -43,9 +43,10 @@ class TMForm {
   void FormMouseMove(std::int32_t x, std::int32_t y);
   void FormMouseDown(int button);
   void FormMouseUp(int button);
-  // No release will come for what is held (the capture was taken, the
-  // window unmapped, the pointer or the touches withdrawn).
-  void FormMouseLost();
+  // No release will come for what is held of buttons first .. first +
+  // count - 1 (the capture was taken, the window unmapped, the pointer or
+  // the touches withdrawn).
+  void FormMouseLost(int first = 0, int count = 64);
   // Something other than input asks the window to close (another program
   // took the foreground): the same wait for held buttons applies.
   void FormCloseQuery();

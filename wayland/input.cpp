@@ -13,8 +13,12 @@ namespace {
 // The saver window's button numbers: the pointer's from 0 (BTN_LEFT, in
 // Linux's input codes, is 0x110), the fingers' from 32.
 constexpr std::uint32_t kFirstButton = 0x110;
+constexpr int kFirstFinger = 32;
 int ButtonNumber(std::uint32_t button) { return int((button - kFirstButton) & 31); }
-int FingerNumber(std::int32_t id) { return 32 + (id & 31); }
+int FingerNumber(std::int32_t id) { return kFirstFinger + (id & 31); }
+// The releases that will not come: the pointer's buttons, or the fingers.
+void PointerLost(MForm_unit::TMForm& form) { form.FormMouseLost(0, kFirstFinger); }
+void TouchesLost(MForm_unit::TMForm& form) { form.FormMouseLost(kFirstFinger, 32); }
 
 // Every slot is filled: libwayland aborts on an event without a handler.
 const wl_seat_listener kSeatListener = {Input::OnCapabilities, Ignore};
@@ -81,7 +85,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
     ReleasePointer(self->pointer_);
     self->pointer_ = nullptr;
     self->inside_ = false;
-    self->form_.FormMouseLost();
+    PointerLost(self->form_);
   }
   if (keyboard && self->keyboard_ == nullptr) {
     self->keyboard_ = wl_seat_get_keyboard(self->seat_);
@@ -97,7 +101,7 @@ void Input::OnCapabilities(void* data, wl_seat*, std::uint32_t capabilities) {
   } else if (!touch && self->touch_ != nullptr) {
     ReleaseTouch(self->touch_);
     self->touch_ = nullptr;
-    self->form_.FormMouseLost();
+    TouchesLost(self->form_);
   }
 }
 
@@ -114,7 +118,7 @@ void Input::OnEnter(void* data, wl_pointer*, std::uint32_t serial, wl_surface*, 
 void Input::OnLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
   auto* self = static_cast<Input*>(data);
   self->inside_ = false;
-  self->form_.FormMouseLost();
+  PointerLost(self->form_);
 }
 
 void Input::OnMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -142,7 +146,7 @@ void Input::OnTouchUp(void* data, wl_touch*, std::uint32_t, std::uint32_t, std::
 }
 
 // The compositor took the touches over: no up will come for them.
-void Input::OnTouchCancel(void* data, wl_touch*) { static_cast<Input*>(data)->form_.FormMouseLost(); }
+void Input::OnTouchCancel(void* data, wl_touch*) { TouchesLost(static_cast<Input*>(data)->form_); }
 
 void Input::OnKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {
   auto* self = static_cast<Input*>(data);

@@ -101,6 +101,9 @@ void BoardProcesses::Shown(HWND window) {
   for (Board& board : boards_) {
     if (board.id != id || board.window != nullptr) continue;
     board.window = window;
+    // Over its cover, which the saver's showing (after the board's, for a
+    // board quicker than the saver) may have raised above it.
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // Moved since it was started.
     if (board.monitor.area != board.startedAt) PostMove(window, board.monitor.area);
   }

@@ -29,6 +29,7 @@ struct Board {
   win32::DisplayPowerNotices displayPower;
   win32::Handover handover;  // its picture until the board is built
   HWND saver;
+  bool closed = false;
 };
 
 Rect Monitor(const Board& board) { return board.handover.orders.monitor; }
@@ -37,23 +38,22 @@ Rect Monitor(const Board& board) { return board.handover.orders.monitor; }
 // out itself, while the saver and the other boards lay out theirs.
 LRESULT Create(Board& board, HWND window) {
   const win32::BoardOrders& orders = board.handover.orders;
-  board.binding.emplace(window);
+  board.binding.emplace(window, false);
   std::optional<Raster>& picture = board.handover.picture;
   if (orders.wallpaper) picture = win32::WallpaperPicture(orders.monitor);
   board.binding->Keep(std::move(picture), orders.wallpaper != 0, orders.monitor);
   if (orders.seeded) board.form.Seed = orders.seed;
-  try {
-    board.form.FormCreate(int(orders.monitor.Width()), int(orders.monitor.Height()));
-  } catch (const std::exception& failure) {
-    platform::ReportFailure(failure.what());
+  if (!win32::Built([&] { board.form.FormCreate(int(orders.monitor.Width()), int(orders.monitor.Height())); }))
     return -1;
-  }
   platform::EnableTimer(true);
   board.displayPower.Register(window);
   return 0;
 }
 
+// Once: the capture that DestroyWindow lets go of could ask for it again.
 void Close(Board& board, HWND window) {
+  if (board.closed) return;
+  board.closed = true;
   platform::EnableTimer(false);
   board.form.FormClose();
   DestroyWindow(window);
@@ -63,7 +63,10 @@ void Close(Board& board, HWND window) {
 void Move(Board& board, HWND window, Rect area) {
   board.handover.orders.monitor = area;
   board.binding->Place(area);
-  board.form.FormDisplayChange(int(area.Width()), int(area.Height()));
+  // A board that cannot be built for its monitor's new size leaves the
+  // monitor to its cover; the others play on.
+  if (!win32::Built([&] { board.form.FormDisplayChange(int(area.Width()), int(area.Height())); }))
+    return Close(board, window);
   SetWindowPos(window, HWND_TOPMOST, area.left, area.top, int(area.Width()), int(area.Height()),
                SWP_NOACTIVATE);
 }
@@ -82,14 +85,9 @@ LRESULT Handle(Board& board, HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SIZE:
       // A board that cannot be built for its new size leaves its monitor to
       // the cover; the others play on.
-      if (wParam != SIZE_MINIMIZED && board.binding) {
-        try {
-          form.FormResize(LOWORD(lParam), HIWORD(lParam));
-        } catch (const std::exception& failure) {
-          platform::ReportFailure(failure.what());
-          Close(board, window);
-        }
-      }
+      if (wParam != SIZE_MINIMIZED && board.binding &&
+          !win32::Built([&] { form.FormResize(LOWORD(lParam), HIWORD(lParam)); }))
+        Close(board, window);
       return 0;
     case WM_CHAR:  // the saver gives it to every monitor, this one too
       PostMessageA(board.saver, win32::kCharacterKey, 0, 0);
@@ -104,7 +102,7 @@ LRESULT Handle(Board& board, HWND window, UINT message, WPARAM wParam, LPARAM lP
       form.FormCloseQuery();
       return 0;
     case win32::kCloseNow:  // its input ended it: every monitor's ends
-      PostMessageA(board.saver, win32::kEndEveryBoard, 0, 0);
+      if (!board.closed) PostMessageA(board.saver, win32::kEndEveryBoard, 0, 0);
       Close(board, window);
       return 0;
     case win32::kEndBoard:
@@ -163,5 +161,8 @@ int RunBoard(const BoardArgument& argument) {
   ShowWindow(window, SW_SHOWNOACTIVATE);
   board.form.FormActivate();  // shown is as active as a board gets: the pointer hides
   PostMessageA(board.saver, win32::kBoardShown, WPARAM(window), 0);
-  return RunUntilTheSaverEnds(saver);
+  const int status = RunUntilTheSaverEnds(saver);
+  // The saver went first: no message may reach the board once it is gone.
+  if (IsWindow(window)) Close(board, window);
+  return status;
 }

@@ -4,9 +4,11 @@
 // (painting, the timer, the display's power, the pointer and its buttons).
 #include <windows.h>
 
+#include <exception>
 #include <optional>
 
 #include "core/TMForm.h"
+#include "core/services.h"
 #include "win32/win32_platform.h"
 
 namespace win32 {
@@ -26,6 +28,19 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   auto* state = reinterpret_cast<State*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (state == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   return handle(*state, window, message, wParam, lParam);
+}
+
+// Runs a handler that builds the board (a creation, a new size, a display
+// change): false, with the failure reported, where it could not.
+template <typename Handler>
+bool Built(Handler handler) {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& failure) {
+    platform::ReportFailure(failure.what());
+    return false;
+  }
 }
 
 // The handler's answer to one of those messages; nothing for any other.

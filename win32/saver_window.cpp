@@ -44,12 +44,7 @@ LRESULT Create(Saver& saver, HWND window) {
   saver.binding->Keep(saver.desk.TakePrimaryPicture(), saver.desk.Wallpaper(),
                       {0, 0, screen.cx, screen.cy});
   saver.form.Seed = saver.seed;
-  try {
-    saver.form.FormCreate(screen.cx, screen.cy);
-  } catch (const std::exception& failure) {
-    platform::ReportFailure(failure.what());
-    return -1;
-  }
+  if (!win32::Built([&] { saver.form.FormCreate(screen.cx, screen.cy); })) return -1;
   platform::EnableTimer(true);
   saver.displayPower.Register(window);
   return 0;
@@ -65,13 +60,9 @@ void Close(Saver& saver, HWND window) {
 
 // Whatever gave the window a new size (a display change, the system), the
 // board follows; one that cannot be built for it ends the saver.
-void Resize(Saver& saver, HWND window, int width, int height) {
-  try {
-    saver.form.FormResize(width, height);
-  } catch (const std::exception& failure) {
-    platform::ReportFailure(failure.what());
-    PostMessageA(window, WM_CLOSE, 0, 0);
-  }
+template <typename Handler>
+void Rebuild(HWND window, Handler handler) {
+  if (!win32::Built(handler)) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 // A key applies to every monitor: the keyboard is the whole desk's.
@@ -98,7 +89,8 @@ LRESULT Handle(Saver& saver, HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
     case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED && saver.binding) Resize(saver, window, LOWORD(lParam), HIWORD(lParam));
+      if (wParam != SIZE_MINIMIZED && saver.binding)
+        Rebuild(window, [&] { form.FormResize(LOWORD(lParam), HIWORD(lParam)); });
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) form.FormActivate();
@@ -113,7 +105,7 @@ LRESULT Handle(Saver& saver, HWND window, UINT message, WPARAM wParam, LPARAM lP
       // covers the primary again, wherever and however large it now is, and
       // the other monitors' covers and boards follow theirs.
       const SIZE screen = win32::PrimaryScreenSize();
-      form.FormDisplayChange(screen.cx, screen.cy);
+      Rebuild(window, [&] { form.FormDisplayChange(screen.cx, screen.cy); });
       SetWindowPos(window, nullptr, 0, 0, screen.cx, screen.cy, SWP_NOZORDER | SWP_NOACTIVATE);
       saver.desk.Follow(window);
       return 0;

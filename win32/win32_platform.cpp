@@ -21,7 +21,10 @@ win32::Binding* bound = nullptr;
 
 namespace win32 {
 
-Binding::Binding(HWND window) : window_(window), dc_(GetDC(window)) { bound = this; }
+Binding::Binding(HWND window, bool speaks)
+    : window_(window), speaks_(speaks), dc_(GetDC(window)) {
+  bound = this;
+}
 
 Binding::~Binding() {
   bound = nullptr;
@@ -95,14 +98,24 @@ void CloseScreen() { bound->Screen().Close(); }
 
 void PresentFrame(const Raster& frame, const Damage& damage) { bound->Present(frame, damage); }
 
-void EnableTimer(bool enabled) { bound->EnableTimer(enabled); }
+void EnableTimer(bool enabled) {
+  if (bound != nullptr) bound->EnableTimer(enabled);
+}
 
 int ShowCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 
 // The window closes now: the core asks only once the input rules allow it.
-void CloseSaverWindow() { SendMessageA(bound->Window(), win32::kCloseNow, 0, 0); }
+// A window being destroyed may still hear from its input (the capture let
+// go): by then it has no binding, and nothing is left to close.
+void CloseSaverWindow() {
+  if (bound != nullptr) SendMessageA(bound->Window(), win32::kCloseNow, 0, 0);
+}
 
 void ReportFailure(const std::string& message) {
+  if (bound != nullptr && !bound->Speaks()) {
+    OutputDebugStringA(("quillmere board: " + message + "\n").c_str());
+    return;
+  }
   MessageBoxA(bound != nullptr ? bound->Window() : nullptr, message.c_str(),
               win32::ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
 }

@@ -20,12 +20,16 @@ inline constexpr UINT kCloseNow = WM_APP + 1;
 
 class Binding {
  public:
-  explicit Binding(HWND window);
+  // A board's binding (`speaks` false) says its failures to the debugger
+  // alone: a message box of its own could take the foreground from the
+  // saver, which would end every monitor's puzzle.
+  explicit Binding(HWND window, bool speaks = true);
   ~Binding();
   Binding(const Binding&) = delete;
   Binding& operator=(const Binding&) = delete;
 
   HWND Window() const { return window_; }
+  bool Speaks() const { return speaks_; }
   // Whether a timer tick that arrived should run; kills a disabled timer.
   bool TimerTickWanted();
 
@@ -46,6 +50,7 @@ class Binding {
   void LayOutWallpaperAgain(int width, int height);
 
   HWND window_;
+  bool speaks_;
   HDC dc_;  // the class's own DC (CS_OWNDC), valid while the window lives
   bool timerEnabled_ = false;
   // The desktop as the saver first saw it (or the wallpaper), kept: after a

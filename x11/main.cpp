@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -30,8 +31,10 @@ int signalPipe[2] = {-1, -1};
 std::string displayName;
 
 void OnSignal(int) {
+  const int saved = errno;  // the code the signal interrupted may be about to read it
   const char byte = 1;
   [[maybe_unused]] const auto written = write(signalPipe[1], &byte, 1);
+  errno = saved;
 }
 
 // A signal becomes a byte the event loop polls for.

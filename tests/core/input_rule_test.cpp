@@ -11,7 +11,9 @@ using namespace MForm_unit;
 namespace {
 
 struct Case {
-  const char* script;  // m X,Y move, d N / u N button N down / up, l lost, q close query, k key
+  // m X,Y move, d N / u N button N down / up, l lost (l F,C: buttons F to
+  // F + C - 1 alone), q close query, k key
+  const char* script;
   int closesAt;        // the event after which the window is asked to close; -1 never
   bool cursorShown = false;
 };
@@ -39,6 +41,8 @@ const Case kCases[] = {
     {"d1 d2 l", 2},
     {"l", -1},
     {"l d1", -1},
+    {"d1 d33 l0,32", -1},  // the pointer gone, a finger still down
+    {"d1 d33 l0,32 u33", 3},
     // A move that would end it waits for the buttons too.
     {"d1 m103,103", -1},
     {"d1 m103,103 u1", 2},
@@ -77,7 +81,8 @@ class InputRule : public CoreTest {
         in >> a;
         return form_.FormMouseUp(a);
       case 'l':
-        return form_.FormMouseLost();
+        if (!(in >> a >> comma >> b)) return form_.FormMouseLost();
+        return form_.FormMouseLost(a, b);
       case 'q':
         return form_.FormCloseQuery();
       case 'k':

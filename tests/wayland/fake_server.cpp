@@ -225,9 +225,9 @@ void BindOutput(wl_client* c, void* data, std::uint32_t version, std::uint32_t i
   wl_output_send_done(r);
 }
 
-std::unique_ptr<Output> ParseOutput(const std::string& spec) {
+std::unique_ptr<Output> ParseOutput(const std::string& text) {
   auto o = std::make_unique<Output>();
-  std::istringstream parts(spec);
+  std::istringstream parts(text);
   std::string part;
   std::getline(parts, part, ',');
   o->picture = ReadPng(part);

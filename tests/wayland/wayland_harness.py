@@ -234,8 +234,8 @@ class FakeSession(Session):
         runtime.mkdir(mode=0o700)
         self.desktops = [self.sample_desktop(size, f"desktop-{i + 1}.png")
                          for i, size in enumerate(self.outputs)]
-        specs = [",".join([str(d)] + ([o] if o else [])) for d, o in zip(self.desktops, self.options)]
-        fake = subprocess.Popen([binary("FAKE_COMPOSITOR"), "serve", "wayland-fake", *self.flags, *specs],
+        described = [",".join([str(d)] + ([o] if o else [])) for d, o in zip(self.desktops, self.options)]
+        fake = subprocess.Popen([binary("FAKE_COMPOSITOR"), "serve", "wayland-fake", *self.flags, *described],
                                 env=dict(os.environ, XDG_RUNTIME_DIR=str(runtime)), stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, text=True)
         if fake.stdout.readline().strip() != "ready":
