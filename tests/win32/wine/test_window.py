@@ -7,6 +7,7 @@ import subprocess
 import time
 
 from wine_harness import Session, run_cases
+from harness import wait_for
 from test_run import TITLE, Board, check_shuffle, make_desktop
 
 MAGENTA = bytes((255, 0, 255))  # the passer-by's own background
@@ -50,6 +51,12 @@ def case_window_over_leaves_no_hole():
         # Wine restores the uncovered pixels itself; lose them as Windows
         # would, so that only the saver's repaint can bring them back.
         assert tell(host, f"stain {saver.hwnd}") == "stained"
+
+        def stain_shown():
+            return MAGENTA in s.screenshot().crop(left, top, width, height).colours()
+
+        assert wait_for(stain_shown, 3), "the stain never reached the screen"
+        assert tell(host, f"invalidate {saver.hwnd}") == "invalidated"
         # What was under the passer-by is the frame again: whole framed tiles
         # and the hole, no trace of the passer-by, no black gap. Within a
         # second, too soon for slides alone to cover the several cells.

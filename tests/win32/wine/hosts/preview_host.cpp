@@ -6,12 +6,15 @@
 // Wine keeps a copy of every window's pixels, so a window that goes away
 // never leaves lost pixels behind it as Windows without composition does;
 // "stain N" stands in for that: it paints the host's rectangle of window N
-// in the host's colour and marks it invalid, as the system does. "capture N"
+// in the host's colour, and "invalidate N" marks it invalid, as the system
+// does (apart, so that a test can see the stain on the screen before the
+// window is asked to repaint: the two reach the X server by two connections,
+// in no certain order). "capture N"
 // takes the mouse capture from window N, as a window of its thread would.
 //
 //   preview_host.exe LEFT TOP WIDTH HEIGHT
-//   stdin:  show | over | activate | stain N | capture N | hide | destroy | quit
-//   stdout: "handle N" at start, then "shown" / "stained" / "captured" /
+//   stdin:  show | over | activate | stain N | invalidate N | capture N | hide | destroy | quit
+//   stdout: "handle N" at start, then "shown" / "stained" / "invalidated" / "captured" /
 //           "hidden" / "destroyed" after each change has been made, and "got MESSAGE"
 //           for every button press or release and context menu that
 //           reaches its window (e.g. "got WM_RBUTTONUP").
@@ -24,7 +27,7 @@
 namespace {
 
 constexpr UINT kCommand = WM_APP + 1;
-enum Command : WPARAM { kShow, kOver, kActivate, kStain, kCapture, kHide, kDestroy, kQuit };
+enum Command : WPARAM { kShow, kOver, kActivate, kStain, kInvalidate, kCapture, kHide, kDestroy, kQuit };
 
 // The host's own background, so that a screenshot tells it from the picture.
 constexpr COLORREF kBackground = RGB(255, 0, 255);
@@ -41,6 +44,10 @@ DWORD WINAPI ReadCommands(void* mainThread) {
     else if (std::strncmp(line, "stain ", 6) == 0) {
       command = kStain;
       argument = LPARAM(std::strtoull(line + 6, nullptr, 10));
+    }
+    else if (std::strncmp(line, "invalidate ", 11) == 0) {
+      command = kInvalidate;
+      argument = LPARAM(std::strtoull(line + 11, nullptr, 10));
     }
     else if (std::strncmp(line, "capture ", 8) == 0) {
       command = kCapture;
@@ -132,8 +139,13 @@ int main(int argc, char** argv) {
           DeleteObject(brush);
           ReleaseDC(target, dc);
           GdiFlush();
-          InvalidateRect(target, &area, FALSE);
           Say("stained");
+          break;
+        }
+        case kInvalidate: {
+          const RECT area{left, top, left + width, top + height};
+          InvalidateRect(reinterpret_cast<HWND>(message.lParam), &area, FALSE);
+          Say("invalidated");
           break;
         }
         case kCapture: {
