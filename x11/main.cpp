@@ -92,7 +92,7 @@ int RunHack(const x11::HackOptions& options, std::optional<std::uint64_t> seed) 
     depth = DefaultDepth(display, screen);
   }
   x11::Binding binding(display, window, visual, depth, std::move(desktop), own ? &covers : nullptr,
-                         own);
+                       own);
 
   MForm_unit::TMForm form;
   form.Seed = seed;

@@ -16,7 +16,7 @@ x11::Binding* bound = nullptr;
 namespace x11 {
 
 Binding::Binding(Display* display, Window window, Visual* visual, int depth, Raster desktop,
-                   const Covers* covers, bool ownsCursor)
+                 const Covers* covers, bool ownsCursor)
     : display_(display), window_(window), covers_(covers), image_(display, window, visual, depth) {
   screen_.Keep(std::move(desktop));
   if (ownsCursor) {

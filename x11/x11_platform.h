@@ -20,7 +20,7 @@ class Binding {
   // `ownsCursor`, the cursor is the hack's to hide over the window and over
   // `covers`.
   Binding(Display* display, Window window, Visual* visual, int depth, Raster desktop,
-           const Covers* covers, bool ownsCursor);
+          const Covers* covers, bool ownsCursor);
   ~Binding();
   Binding(const Binding&) = delete;
   Binding& operator=(const Binding&) = delete;
